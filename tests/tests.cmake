@@ -1,0 +1,32 @@
+# GoogleTest, built from the machine's sources with the cross compiler.
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Shared test helpers (stand-ins, test hosts, registry sandboxes): every .cpp under tests/support.
+file(GLOB TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_library(tessaron_test_support STATIC ${TEST_SUPPORT_SOURCES})
+target_include_directories(tessaron_test_support PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(tessaron_test_support PUBLIC tessaron_core GTest::gtest GTest::gmock)
+target_compile_options(tessaron_test_support PRIVATE ${TESSARON_WARNINGS})
+
+# One test program per file tests/<area>/<name>_test.cpp, run by CTest under Wine
+# from the game folder, so the data file and the loose model are found as the game finds them.
+set(TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests)
+file(GLOB TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/*_test.cpp)
+foreach(source ${TEST_SOURCES})
+  get_filename_component(name ${source} NAME_WE)
+  get_filename_component(dir ${source} DIRECTORY)
+  get_filename_component(area ${dir} NAME)
+  set(target ${area}_${name})
+  add_executable(${target} ${source})
+  target_compile_options(${target} PRIVATE ${TESSARON_WARNINGS})
+  target_link_libraries(${target} PRIVATE tessaron_test_support)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
+  if(TARGET game_content)
+    add_dependencies(${target} game_content)
+  endif()
+  add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${GAME_DIR})
+  set_tests_properties(${target} PROPERTIES TIMEOUT 300)
+endforeach()
