@@ -11,5 +11,5 @@ export WINEPREFIX="$BUILD/wine-prefix" WINEDEBUG=-all
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
 fi
-cmake --build "$BUILD" -- -j"$(nproc)" "$@" | grep -v '^\[' || true
+cmake --build "$BUILD" -- -j"$(nproc)" "$@" | grep -v -e '^\[' -e '^-- ' || true
 test "${PIPESTATUS[0]}" -eq 0
