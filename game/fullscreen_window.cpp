@@ -1,0 +1,56 @@
+#include "game/fullscreen_window.h"
+
+namespace {
+
+constexpr int kInitialSize = 100;
+FullscreenCommands* g_commands = nullptr; // the one form, set once it exists
+
+void HandleMessage(FullscreenCommands& commands, UINT message, WPARAM key)
+{
+    switch (message) {
+    case WM_CLOSE:
+        commands.SwitchFullScreen();
+        PostMessageW(commands.ApplicationMainWindow(), WM_CLOSE, 0, 0);
+        break;
+    case WM_KEYUP:
+        if (key == VK_ESCAPE) commands.SwitchFullScreen();
+        break;
+    case WM_KEYDOWN:
+        if (key == 'R' && !commands.TimedMode()) commands.ResetCube();
+        else if (key == VK_F2) commands.StartTrainingCommand();
+        else if (key == VK_F3) commands.StartTimedCommand();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+LRESULT CALLBACK FullscreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETCURSOR) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    if (g_commands) HandleMessage(*g_commands, message, wParam);
+    // Every message, handled or not, also gets the default processing: for WM_CLOSE that
+    // destroys the popup.
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+namespace fullscreen_window {
+
+void SetCommands(FullscreenCommands* commands) { g_commands = commands; }
+
+HWND Create(HWND owner)
+{
+    WNDCLASSW wc{};
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = FullscreenWndProc;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kClassName;
+    RegisterClassW(&wc); // a second registration fails harmlessly; creation below tells
+
+    return CreateWindowExW(0, kClassName, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, kInitialSize,
+                           kInitialSize, owner, nullptr, nullptr, nullptr);
+}
+
+} // namespace fullscreen_window

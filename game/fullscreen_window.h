@@ -1,0 +1,31 @@
+#pragma once
+// The borderless popup that covers the screen in full-screen play. It is the device's
+// focus window at all times and the device window in full screen, so in full screen it
+// receives the keyboard: F2 training, F3 timed attempt, R reset, Esc back to the window.
+
+#include <windows.h>
+
+/// What the popup's keys and close request do; the form implements it.
+class FullscreenCommands {
+public:
+    virtual ~FullscreenCommands() = default;
+    virtual void SwitchFullScreen() = 0;  ///< from full screen: back to the window
+    virtual bool TimedMode() const = 0;
+    virtual void ResetCube() = 0;         ///< the R key, refused during a timed attempt
+    virtual void StartTrainingCommand() = 0;
+    virtual void StartTimedCommand() = 0;
+    virtual HWND ApplicationMainWindow() const = 0; ///< receives WM_CLOSE when the popup is closed
+};
+
+namespace fullscreen_window {
+
+constexpr wchar_t kClassName[] = L"Fullscreen Window";
+
+/// Registers the class and creates the hidden popup owned by owner. Returns null on failure.
+HWND Create(HWND owner);
+/// Routes the popup's messages to commands (null: default processing only).
+void SetCommands(FullscreenCommands* commands);
+
+} // namespace fullscreen_window
+
+LRESULT CALLBACK FullscreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
