@@ -55,9 +55,12 @@ const TurnSpec* FindTurn(TurnCode code)
 float AlongAxis(const D3DXMATRIX& m, Axis axis)
 {
     switch (axis) {
-    case Axis::X: return m._41;
-    case Axis::Y: return m._42;
-    case Axis::Z: return m._43;
+    case Axis::X:
+        return m._41;
+    case Axis::Y:
+        return m._42;
+    case Axis::Z:
+        return m._43;
     }
     return 0.0f;
 }
@@ -65,9 +68,12 @@ float AlongAxis(const D3DXMATRIX& m, Axis axis)
 bool InLayer(float t, Layer layer)
 {
     switch (layer) {
-    case Layer::Negative: return t <= -kOuterBound;
-    case Layer::Middle: return -kMiddleBound < t && t <= kMiddleBound;
-    case Layer::Positive: return t > kOuterBound;
+    case Layer::Negative:
+        return t <= -kOuterBound;
+    case Layer::Middle:
+        return -kMiddleBound < t && t <= kMiddleBound;
+    case Layer::Positive:
+        return t > kOuterBound;
     }
     return false;
 }
@@ -76,9 +82,15 @@ D3DXMATRIX StepRotation(const TurnSpec& turn)
 {
     D3DXMATRIX r;
     switch (turn.axis) {
-    case Axis::X: D3DXMatrixRotationX(&r, turn.stepAngle); break;
-    case Axis::Y: D3DXMatrixRotationY(&r, turn.stepAngle); break;
-    case Axis::Z: D3DXMatrixRotationZ(&r, turn.stepAngle); break;
+    case Axis::X:
+        D3DXMatrixRotationX(&r, turn.stepAngle);
+        break;
+    case Axis::Y:
+        D3DXMatrixRotationY(&r, turn.stepAngle);
+        break;
+    case Axis::Z:
+        D3DXMatrixRotationZ(&r, turn.stepAngle);
+        break;
     }
     return r;
 }
@@ -121,7 +133,8 @@ bool CubeModel::BindPieces(CSceneFrame& root)
         found[i] = &frame->matrix;
     }
     PieceTable = found;
-    for (int i = 0; i < kPieceCount; ++i) SolvedSnapshot[i] = *PieceTable[i];
+    for (int i = 0; i < kPieceCount; ++i)
+        SolvedSnapshot[i] = *PieceTable[i];
     bound = true;
     return true;
 }
@@ -167,5 +180,6 @@ bool CubeModel::IsSolved() const
 void CubeModel::RestoreSolved()
 {
     if (!bound) return;
-    for (int i = 0; i < kPieceCount; ++i) *PieceTable[i] = SolvedSnapshot[i];
+    for (int i = 0; i < kPieceCount; ++i)
+        *PieceTable[i] = SolvedSnapshot[i];
 }

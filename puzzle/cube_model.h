@@ -22,7 +22,7 @@ constexpr TurnCode kLastTurnCode = 18;
 TurnCode InverseTurn(TurnCode code);
 
 class CubeModel {
-public:
+  public:
     static constexpr int kPieceCount = 81;
     static constexpr float kStepAngle = 0.2617994f; ///< 15 degrees; six steps make a quarter turn
 
@@ -42,9 +42,9 @@ public:
     /// Puts every piece back to the transform it had when bound.
     void RestoreSolved();
 
-    std::array<D3DXMATRIX*, kPieceCount> PieceTable;   ///< references into the scene's frames
+    std::array<D3DXMATRIX*, kPieceCount> PieceTable;    ///< references into the scene's frames
     std::array<D3DXMATRIX, kPieceCount> SolvedSnapshot; ///< transforms right after binding
 
-private:
+  private:
     bool bound = false;
 };

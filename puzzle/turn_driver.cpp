@@ -10,7 +10,7 @@
 namespace {
 
 class SystemTicks : public TurnTicks {
-public:
+  public:
     std::uint32_t Now() override { return GetTickCount(); }
     // Sleeping rather than spinning keeps the wait from burning a core; the step still
     // lasts at least the delay, which is all the animation relies on.
@@ -18,7 +18,7 @@ public:
 };
 
 class SystemRandom : public TurnRandom {
-public:
+  public:
     void Seed() override { std::srand(static_cast<unsigned>(std::time(nullptr))); }
     int Next() override { return std::rand(); }
 };
@@ -69,7 +69,8 @@ void TurnDriver::AdvanceTurn()
 void TurnDriver::WaitForStepDelay(std::uint32_t t0)
 {
     // Unsigned difference, so the wait is right across the tick count's wrap-around.
-    while (ticks.Now() - t0 < TurnStepDelay) ticks.Pause();
+    while (ticks.Now() - t0 < TurnStepDelay)
+        ticks.Pause();
 }
 
 void TurnDriver::FinishTurn()
@@ -147,11 +148,20 @@ void TurnDriver::StartScramble(int length)
     Scrambling = true;
 }
 
-void TurnDriver::StartTrainingScramble(int numberRotate) { StartScramble(numberRotate); }
+void TurnDriver::StartTrainingScramble(int numberRotate)
+{
+    StartScramble(numberRotate);
+}
 
-void TurnDriver::StartTimedScramble() { StartScramble(kTimedScrambleLength); }
+void TurnDriver::StartTimedScramble()
+{
+    StartScramble(kTimedScrambleLength);
+}
 
-void TurnDriver::EmptyHistory() { std::vector<TurnCode>().swap(TurnHistory); }
+void TurnDriver::EmptyHistory()
+{
+    std::vector<TurnCode>().swap(TurnHistory);
+}
 
 bool TurnDriver::CanStepBackOrReset(bool timedMode) const
 {

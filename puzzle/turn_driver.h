@@ -13,7 +13,7 @@ class TurnHooks;
 
 /// Millisecond tick count and a way to wait for it; tests substitute a fake clock.
 class TurnTicks {
-public:
+  public:
     virtual ~TurnTicks() = default;
     virtual std::uint32_t Now() = 0;
     /// Gives up the thread briefly while waiting for the tick count to move on.
@@ -22,7 +22,7 @@ public:
 
 /// The scramble's pseudo-random numbers; tests substitute a scripted sequence.
 class TurnRandom {
-public:
+  public:
     virtual ~TurnRandom() = default;
     /// Seeds the generator from the calendar time; done at every scramble command.
     virtual void Seed() = 0;
@@ -36,10 +36,10 @@ TurnTicks& SystemTurnTicks();
 TurnRandom& SystemTurnRandom();
 
 class TurnDriver {
-public:
+  public:
     static constexpr int kStepsPerTurn = 6;
     static constexpr std::uint32_t kDefaultStepDelay = 30; ///< milliseconds per animation step
-    static constexpr int kTimedScrambleLength = 29;       ///< a timed scramble makes 30 turns
+    static constexpr int kTimedScrambleLength = 29;        ///< a timed scramble makes 30 turns
 
     explicit TurnDriver(CubeModel& cube, TurnHooks* hooks = nullptr, TurnTicks& ticks = SystemTurnTicks(),
                         TurnRandom& random = SystemTurnRandom());
@@ -73,16 +73,16 @@ public:
 
     bool TurnInProgress = false;
     TurnCode CurrentTurn = kNoTurn;
-    int TurnStep = 0;                             ///< animation steps done of the current turn, 0..6
+    int TurnStep = 0;                                ///< animation steps done of the current turn, 0..6
     std::uint32_t TurnStepDelay = kDefaultStepDelay; ///< 0 while a scramble runs
-    std::vector<TurnCode> TurnHistory;            ///< inverse of each recorded turn, oldest first
-    bool StepBackPending = false;                 ///< while true, started turns are not recorded
+    std::vector<TurnCode> TurnHistory;               ///< inverse of each recorded turn, oldest first
+    bool StepBackPending = false;                    ///< while true, started turns are not recorded
     bool Scrambling = false;
-    int ScrambleLength = 0; ///< the running scramble makes ScrambleLength + 1 turns
-    int ScrambleCount = 0;  ///< turns started by the running scramble, reset only when it ends
+    int ScrambleLength = 0;              ///< the running scramble makes ScrambleLength + 1 turns
+    int ScrambleCount = 0;               ///< turns started by the running scramble, reset only when it ends
     TurnCode LastScrambleTurn = kNoTurn; ///< kept across scrambles
 
-private:
+  private:
     void StartScramble(int length);
     TurnCode ChooseScrambleTurn();
     void WaitForStepDelay(std::uint32_t t0);

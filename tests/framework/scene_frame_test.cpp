@@ -92,7 +92,8 @@ TEST(SceneFrame, LongSiblingListIsSearchedAndReleasedWithoutRecursion)
     constexpr int kSiblings = 100000;
     auto* root = new CSceneFrame("root");
     root->AddChild(new CSceneFrame("first"));
-    for (int i = 0; i < kSiblings; ++i) root->AddChild(new CSceneFrame("filler"));
+    for (int i = 0; i < kSiblings; ++i)
+        root->AddChild(new CSceneFrame("filler"));
     EXPECT_NE(root->FindFrame("first"), nullptr);
     EXPECT_EQ(root->FindFrame("absent"), nullptr);
     delete root;

@@ -23,12 +23,14 @@ struct BoundCube {
     std::array<D3DXMATRIX, CubeModel::kPieceCount> Transforms() const
     {
         std::array<D3DXMATRIX, CubeModel::kPieceCount> out;
-        for (int i = 0; i < CubeModel::kPieceCount; ++i) out[i] = *model.PieceTable[i];
+        for (int i = 0; i < CubeModel::kPieceCount; ++i)
+            out[i] = *model.PieceTable[i];
         return out;
     }
     void QuarterTurn(TurnCode code)
     {
-        for (int step = 0; step < 6; ++step) model.RotateLayerStep(code);
+        for (int step = 0; step < 6; ++step)
+            model.RotateLayerStep(code);
     }
 };
 
@@ -40,7 +42,10 @@ bool Near(const D3DXMATRIX& a, const D3DXMATRIX& b, float tolerance)
     return true;
 }
 
-float Along(const cube_layout::Vec3& v, char axis) { return axis == 'X' ? v.x : axis == 'Y' ? v.y : v.z; }
+float Along(const cube_layout::Vec3& v, char axis)
+{
+    return axis == 'X' ? v.x : axis == 'Y' ? v.y : v.z;
+}
 
 // What each code turns, written out independently of the model: axis and which side.
 struct ExpectedTurn {
@@ -50,9 +55,25 @@ struct ExpectedTurn {
 };
 constexpr float kA = 0.2617994f;
 const ExpectedTurn kExpected[19] = {
-    {}, {'Z', -1, kA}, {'Z', 0, kA}, {'Z', 1, kA}, {'X', -1, kA}, {'X', 0, kA}, {'X', 1, kA},
-    {'Z', 1, -kA}, {'Z', 0, -kA}, {'Z', -1, -kA}, {'X', 1, -kA}, {'X', 0, -kA}, {'X', -1, -kA},
-    {'Y', -1, kA}, {'Y', 0, kA}, {'Y', 1, kA}, {'Y', 1, -kA}, {'Y', 0, -kA}, {'Y', -1, -kA},
+    {},
+    {'Z', -1, kA},
+    {'Z', 0, kA},
+    {'Z', 1, kA},
+    {'X', -1, kA},
+    {'X', 0, kA},
+    {'X', 1, kA},
+    {'Z', 1, -kA},
+    {'Z', 0, -kA},
+    {'Z', -1, -kA},
+    {'X', 1, -kA},
+    {'X', 0, -kA},
+    {'X', -1, -kA},
+    {'Y', -1, kA},
+    {'Y', 0, kA},
+    {'Y', 1, kA},
+    {'Y', 1, -kA},
+    {'Y', 0, -kA},
+    {'Y', -1, -kA},
 };
 
 std::set<int> PiecesMovedByOneStep(TurnCode code)
@@ -71,7 +92,8 @@ std::set<int> PiecesMovedByOneStep(TurnCode code)
 TEST(CubeModel, InverseTurnFollowsTheTable)
 {
     const TurnCode inverse[19] = {0, 9, 8, 7, 12, 11, 10, 3, 2, 1, 6, 5, 4, 18, 17, 16, 15, 14, 13};
-    for (TurnCode c = 0; c <= 18; ++c) EXPECT_EQ(InverseTurn(c), inverse[c]) << c;
+    for (TurnCode c = 0; c <= 18; ++c)
+        EXPECT_EQ(InverseTurn(c), inverse[c]) << c;
     EXPECT_EQ(InverseTurn(19), 0);
     EXPECT_EQ(InverseTurn(-1), 0);
 }
@@ -84,7 +106,8 @@ TEST(CubeModel, BindingTakesEveryPieceByNameAndStartsSolved)
     EXPECT_EQ(cube.model.PieceTable[27], &cube.scene->FindFrame("Gengon01")->matrix);
     EXPECT_EQ(cube.model.PieceTable[80], &cube.scene->FindFrame("Gengon54")->matrix);
     for (int i = 0; i < CubeModel::kPieceCount; ++i)
-        EXPECT_EQ(std::memcmp(&cube.model.SolvedSnapshot[i], cube.model.PieceTable[i], sizeof(D3DXMATRIX)), 0);
+        EXPECT_EQ(std::memcmp(&cube.model.SolvedSnapshot[i], cube.model.PieceTable[i], sizeof(D3DXMATRIX)),
+                  0);
     EXPECT_TRUE(cube.model.IsSolved());
 }
 
@@ -96,11 +119,13 @@ TEST(CubeModel, MissingFrameLeavesTheModelUnboundAndHarmless)
     auto incomplete = BuildCubeScene("Gengon37");
     EXPECT_FALSE(cube.model.BindPieces(*incomplete));
     EXPECT_FALSE(cube.model.IsBound());
-    for (D3DXMATRIX* piece : cube.model.PieceTable) EXPECT_EQ(piece, nullptr);
+    for (D3DXMATRIX* piece : cube.model.PieceTable)
+        EXPECT_EQ(piece, nullptr);
 
     CSceneFrame* some = cube.scene->FindFrame("ChamferBox01");
     const D3DXMATRIX before = some->matrix;
-    for (TurnCode c = 1; c <= 18; ++c) cube.model.RotateLayerStep(c);
+    for (TurnCode c = 1; c <= 18; ++c)
+        cube.model.RotateLayerStep(c);
     cube.model.RestoreSolved();
     EXPECT_FALSE(cube.model.IsSolved());
     EXPECT_EQ(std::memcmp(&before, &some->matrix, sizeof before), 0);
@@ -157,9 +182,21 @@ TEST(CubeModel, StepIsTheLeftHandedRotationAboutTheWorldAxis)
         // Row vector times the D3DX rotation: about Z (x,y) -> (xc - ys, xs + yc), about X
         // (y,z) -> (yc - zs, ys + zc), about Y (x,z) -> (xc + zs, -xs + zc).
         float x = m._41, y = m._42, z = m._43;
-        if (e.axis == 'Z') { const float nx = x * c - y * s; y = x * s + y * c; x = nx; }
-        if (e.axis == 'X') { const float ny = y * c - z * s; z = y * s + z * c; y = ny; }
-        if (e.axis == 'Y') { const float nx = x * c + z * s; z = -x * s + z * c; x = nx; }
+        if (e.axis == 'Z') {
+            const float nx = x * c - y * s;
+            y = x * s + y * c;
+            x = nx;
+        }
+        if (e.axis == 'X') {
+            const float ny = y * c - z * s;
+            z = y * s + z * c;
+            y = ny;
+        }
+        if (e.axis == 'Y') {
+            const float nx = x * c + z * s;
+            z = -x * s + z * c;
+            x = nx;
+        }
         EXPECT_NEAR(r._41, x, 1e-4f) << code;
         EXPECT_NEAR(r._42, y, 1e-4f) << code;
         EXPECT_NEAR(r._43, z, 1e-4f) << code;
@@ -175,9 +212,8 @@ TEST(CubeModel, LayerBoundsAreExact)
         bool turns;
     };
     const Case cases[] = {
-        {-5.5f, 1, true},  {-5.5f, 2, false}, {5.5f, 3, false}, {5.5f, 2, false},
-        {3.0f, 2, true},   {3.0f, 3, false},  {-3.0f, 2, false}, {-3.0f, 1, false},
-        {5.5001f, 3, true}, {-5.4999f, 1, false},
+        {-5.5f, 1, true}, {-5.5f, 2, false}, {5.5f, 3, false},  {5.5f, 2, false},   {3.0f, 2, true},
+        {3.0f, 3, false}, {-3.0f, 2, false}, {-3.0f, 1, false}, {5.5001f, 3, true}, {-5.4999f, 1, false},
     };
     for (const Case& k : cases) {
         BoundCube cube;
@@ -197,7 +233,8 @@ TEST(CubeModel, FourQuarterTurnsGiveBackEveryPosition)
         const auto start = cube.Transforms();
         cube.QuarterTurn(code);
         EXPECT_FALSE(cube.model.IsSolved()) << code;
-        for (int turn = 1; turn < 4; ++turn) cube.QuarterTurn(code);
+        for (int turn = 1; turn < 4; ++turn)
+            cube.QuarterTurn(code);
         for (int i = 0; i < CubeModel::kPieceCount; ++i) {
             EXPECT_NEAR(cube.model.PieceTable[i]->_41, start[i]._41, 1e-3f) << code << " " << i;
             EXPECT_NEAR(cube.model.PieceTable[i]->_42, start[i]._42, 1e-3f) << code << " " << i;
@@ -225,7 +262,8 @@ TEST(CubeModel, TurningTheWholeCubeKeepsItSolved)
     for (const auto& axisCodes : {std::array<int, 3>{1, 2, 3}, {4, 5, 6}, {13, 14, 15}, {7, 8, 9}}) {
         BoundCube cube;
         const auto start = cube.Transforms();
-        for (int code : axisCodes) cube.QuarterTurn(code);
+        for (int code : axisCodes)
+            cube.QuarterTurn(code);
         EXPECT_FALSE(Near(*cube.model.PieceTable[0], start[0], 1.0f));
         EXPECT_TRUE(cube.model.IsSolved()) << axisCodes[0];
     }
@@ -255,12 +293,14 @@ TEST(CubeModel, SolvedTestLooksOnlyAtCubiePositions)
 TEST(CubeModel, RestoreSolvedUndoesAnyTurnsExactly)
 {
     BoundCube cube;
-    for (TurnCode code : {1, 5, 14, 10, 3}) cube.QuarterTurn(code);
+    for (TurnCode code : {1, 5, 14, 10, 3})
+        cube.QuarterTurn(code);
     cube.model.RotateLayerStep(17); // a turn left half-way
     EXPECT_FALSE(cube.model.IsSolved());
     cube.model.RestoreSolved();
     for (int i = 0; i < CubeModel::kPieceCount; ++i)
-        EXPECT_EQ(std::memcmp(&cube.model.SolvedSnapshot[i], cube.model.PieceTable[i], sizeof(D3DXMATRIX)), 0);
+        EXPECT_EQ(std::memcmp(&cube.model.SolvedSnapshot[i], cube.model.PieceTable[i], sizeof(D3DXMATRIX)),
+                  0);
     EXPECT_TRUE(cube.model.IsSolved());
 }
 
@@ -268,7 +308,8 @@ TEST(CubeModel, CodesOutsideTheTableRotateNothing)
 {
     BoundCube cube;
     const auto start = cube.Transforms();
-    for (TurnCode code : {0, 19, -1, 1000}) cube.model.RotateLayerStep(code);
+    for (TurnCode code : {0, 19, -1, 1000})
+        cube.model.RotateLayerStep(code);
     for (int i = 0; i < CubeModel::kPieceCount; ++i)
         EXPECT_EQ(std::memcmp(&start[i], cube.model.PieceTable[i], sizeof(D3DXMATRIX)), 0);
 }
