@@ -45,7 +45,7 @@ wchar_t WideCharOf(unsigned char byte)
 
 // RAII holders for the GDI objects of the glyph rendering.
 class MemoryDc {
-public:
+  public:
     MemoryDc() : dc(CreateCompatibleDC(nullptr)) {}
     ~MemoryDc()
     {
@@ -55,12 +55,12 @@ public:
     MemoryDc& operator=(const MemoryDc&) = delete;
     HDC get() const { return dc; }
 
-private:
+  private:
     HDC dc;
 };
 
 template <typename Handle> class GdiObject {
-public:
+  public:
     explicit GdiObject(Handle handle) : handle(handle) {}
     ~GdiObject()
     {
@@ -70,13 +70,13 @@ public:
     GdiObject& operator=(const GdiObject&) = delete;
     Handle get() const { return handle; }
 
-private:
+  private:
     Handle handle;
 };
 
 /// Selects an object into a DC and puts the previous one back on scope exit.
 class SelectedObject {
-public:
+  public:
     SelectedObject(HDC dc, HGDIOBJ object) : dc(dc), previous(SelectObject(dc, object)) {}
     ~SelectedObject()
     {
@@ -85,7 +85,7 @@ public:
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
 
-private:
+  private:
     HDC dc;
     HGDIOBJ previous;
 };
@@ -95,11 +95,11 @@ private:
 int CTextFont::GlyphIndex(unsigned char b)
 {
     if (b >= 0xC0 && b <= 0xC5) return 127 + (b - 0xC0); // А … Е
-    if (b == 0xA8) return 133;                            // Ё
+    if (b == 0xA8) return 133;                           // Ё
     if (b >= 0xC6 && b <= 0xDF) return 134 + (b - 0xC6); // Ж … Я
     if (b >= 0xE0 && b <= 0xE5) return 160 + (b - 0xE0); // а … е
-    if (b == 0xB8) return 166;                            // ё
-    if (b >= 0xE6) return 167 + (b - 0xE6);               // ж … я
+    if (b == 0xB8) return 166;                           // ё
+    if (b >= 0xE6) return 167 + (b - 0xE6);              // ж … я
     return static_cast<signed char>(b);
 }
 
@@ -123,7 +123,10 @@ CTextFont::CTextFont(const char* face, DWORD height, DWORD flags) : fontHeight(h
     }
 }
 
-CTextFont::~CTextFont() { Destroy(); }
+CTextFont::~CTextFont()
+{
+    Destroy();
+}
 
 DWORD CTextFont::MaxTextureWidth(IDirect3DDevice9* dev) const
 {

@@ -10,7 +10,7 @@
 #include <wrl/client.h>
 
 class CTextFont {
-public:
+  public:
     // Font flags.
     static constexpr DWORD TextBold = 1;
     static constexpr DWORD TextItalic = 2;
@@ -20,7 +20,7 @@ public:
     static constexpr DWORD CenterX = 1;
     static constexpr DWORD CenterY = 2;
     static constexpr DWORD Filtered = 8;
-    static constexpr DWORD AlignRight = 0x10;    ///< x is the distance of the text end from the right edge
+    static constexpr DWORD AlignRight = 0x10;     ///< x is the distance of the text end from the right edge
     static constexpr DWORD FromRightEdge = 0x100; ///< the text starts x pixels left of the right edge
 
     static constexpr int kFirstGlyph = 32;
@@ -56,13 +56,13 @@ public:
     float TextScale() const { return textScale; }
     IDirect3DTexture9* GlyphTexture() const { return texture.Get(); }
 
-protected:
+  protected:
     /// The device's largest texture width (overridable where a rule depends on what a device reports).
     virtual DWORD MaxTextureWidth(IDirect3DDevice9* device) const;
     /// Draws one batch of glyph triangles from the vertex buffer.
     virtual HRESULT DrawBatch(UINT triangleCount);
 
-private:
+  private:
     struct GlyphRect {
         float left, top, right, bottom;
     };

@@ -16,14 +16,14 @@ constexpr DWORD kWhite = 0xFFFFFFFF;
 
 /// The game's font with an observable flush and an optional texture-width limit.
 class ObservedFont : public CTextFont {
-public:
+  public:
     explicit ObservedFont(DWORD height = 14, DWORD widthLimit = 0)
         : CTextFont("Times New Roman", height, TextBold), widthLimit(widthLimit)
     {
     }
     std::vector<UINT> batches;
 
-protected:
+  protected:
     DWORD MaxTextureWidth(IDirect3DDevice9* device) const override
     {
         return widthLimit ? widthLimit : CTextFont::MaxTextureWidth(device);
@@ -34,12 +34,12 @@ protected:
         return CTextFont::DrawBatch(triangleCount);
     }
 
-private:
+  private:
     DWORD widthLimit;
 };
 
 class TextFontTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(device) << "no Direct3D device"; }
 
     void Start(ObservedFont& font)
@@ -76,7 +76,8 @@ protected:
     static int LitCount(const std::vector<DWORD>& pixels)
     {
         int count = 0;
-        for (DWORD p : pixels) count += Lit(p) ? 1 : 0;
+        for (DWORD p : pixels)
+            count += Lit(p) ? 1 : 0;
         return count;
     }
 
@@ -89,14 +90,15 @@ TEST(TextFontGlyphs, Windows1251BytesMapToTheGlyphTable)
 {
     const unsigned char yolka[] = {0xA8, 0xEB, 0xEA, 0xE0}; // Ёлка
     const int expected[] = {133, 172, 171, 160};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(CTextFont::GlyphIndex(yolka[i]), expected[i]) << i;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(CTextFont::GlyphIndex(yolka[i]), expected[i]) << i;
 
     EXPECT_EQ(CTextFont::GlyphIndex('A'), 'A');
-    EXPECT_EQ(CTextFont::GlyphIndex(0xC0), 127);  // А
-    EXPECT_EQ(CTextFont::GlyphIndex(0xC6), 134);  // Ж
-    EXPECT_EQ(CTextFont::GlyphIndex(0xDF), 159);  // Я
-    EXPECT_EQ(CTextFont::GlyphIndex(0xB8), 166);  // ё
-    EXPECT_EQ(CTextFont::GlyphIndex(0xFF), 192);  // я
+    EXPECT_EQ(CTextFont::GlyphIndex(0xC0), 127); // А
+    EXPECT_EQ(CTextFont::GlyphIndex(0xC6), 134); // Ж
+    EXPECT_EQ(CTextFont::GlyphIndex(0xDF), 159); // Я
+    EXPECT_EQ(CTextFont::GlyphIndex(0xB8), 166); // ё
+    EXPECT_EQ(CTextFont::GlyphIndex(0xFF), 192); // я
     EXPECT_EQ(CTextFont::GlyphIndex(0x7F), 127);
     EXPECT_EQ(CTextFont::GlyphIndex('\n'), 10);
     for (int b = 0x80; b <= 0xBF; ++b) {
@@ -144,9 +146,11 @@ TEST_F(TextFontTest, TextureSizeFollowsTheHeightAndTheDeviceLimit)
     const auto lines = Render(limited, 10, 10, "HH\nHH");
     std::vector<bool> litRows(kHeight, false);
     for (UINT y = 0; y < kHeight; ++y)
-        for (UINT x = 0; x < kWidth; ++x) litRows[y] = litRows[y] || Lit(lines[y * kWidth + x]);
+        for (UINT x = 0; x < kWidth; ++x)
+            litRows[y] = litRows[y] || Lit(lines[y * kWidth + x]);
     int runs = 0;
-    for (UINT y = 0; y < kHeight; ++y) runs += (litRows[y] && (y == 0 || !litRows[y - 1])) ? 1 : 0;
+    for (UINT y = 0; y < kHeight; ++y)
+        runs += (litRows[y] && (y == 0 || !litRows[y - 1])) ? 1 : 0;
     EXPECT_EQ(runs, 2);
 }
 
@@ -155,8 +159,9 @@ TEST_F(TextFontTest, RussianLettersAreRenderedAsRussianLetters)
     ObservedFont font;
     Start(font);
     // A wrong code page would turn every letter into the same replacement character.
-    EXPECT_GT(font.GlyphWidth(CTextFont::GlyphIndex(0xC6)), font.GlyphWidth(CTextFont::GlyphIndex(0xE3))); // Ж, г
-    EXPECT_NE(font.GlyphWidth(CTextFont::GlyphIndex(0xD8)), font.GlyphWidth('?'));                       // Ш
+    EXPECT_GT(font.GlyphWidth(CTextFont::GlyphIndex(0xC6)),
+              font.GlyphWidth(CTextFont::GlyphIndex(0xE3)));                       // Ж, г
+    EXPECT_NE(font.GlyphWidth(CTextFont::GlyphIndex(0xD8)), font.GlyphWidth('?')); // Ш
 
     const auto russian = Render(font, 10, 10, "\xD0\xE5\xEA\xEE\xF0\xE4\xF1\xEC\xE5\xED\xFB"); // Рекордсмены
     EXPECT_GT(LitCount(russian), 100);
@@ -195,10 +200,14 @@ TEST_F(TextFontTest, BytesWithoutGlyphAreSkippedWithoutAdvancing)
     Start(font);
     const auto plain = Render(font, 10, 10, "ab");
     font.batches.clear();
-    const auto quoted = Render(font, 10, 10, "a\x93\xAB\x01" "b"); // typographic quotes and a control byte
+    const auto quoted = Render(font, 10, 10,
+                               "a\x93\xAB\x01"
+                               "b"); // typographic quotes and a control byte
     EXPECT_EQ(font.batches, (std::vector<UINT>{4}));
     EXPECT_EQ(plain, quoted);
-    EXPECT_FLOAT_EQ(font.TextWidth("a\x93" "b"), font.TextWidth("ab"));
+    EXPECT_FLOAT_EQ(font.TextWidth("a\x93"
+                                   "b"),
+                    font.TextWidth("ab"));
 }
 
 TEST_F(TextFontTest, AlignmentFlagsPlaceTheText)

@@ -66,8 +66,10 @@ std::vector<DWORD> HiddenWindowDevice::ReadBackBuffer() const
     if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return pixels;
     pixels.resize(static_cast<size_t>(width) * height);
     for (UINT y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-        for (UINT x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = row[x] & 0x00FFFFFF;
+        const auto* row =
+            reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+        for (UINT x = 0; x < width; ++x)
+            pixels[static_cast<size_t>(y) * width + x] = row[x] & 0x00FFFFFF;
     }
     copy->UnlockRect();
     return pixels;

@@ -11,7 +11,7 @@
 namespace test_support {
 
 class HiddenWindowDevice {
-public:
+  public:
     HiddenWindowDevice(UINT width, UINT height, bool depthBuffer = false);
     ~HiddenWindowDevice();
     HiddenWindowDevice(const HiddenWindowDevice&) = delete;
@@ -25,7 +25,7 @@ public:
     /// The back buffer as X8R8G8B8 pixels, row by row; empty on failure.
     std::vector<DWORD> ReadBackBuffer() const;
 
-private:
+  private:
     UINT width;
     UINT height;
     HWND window = nullptr;
@@ -34,8 +34,17 @@ private:
 };
 
 /// Colour channels of an X8R8G8B8 pixel.
-inline int Red(DWORD pixel) { return (pixel >> 16) & 0xFF; }
-inline int Green(DWORD pixel) { return (pixel >> 8) & 0xFF; }
-inline int Blue(DWORD pixel) { return pixel & 0xFF; }
+inline int Red(DWORD pixel)
+{
+    return (pixel >> 16) & 0xFF;
+}
+inline int Green(DWORD pixel)
+{
+    return (pixel >> 8) & 0xFF;
+}
+inline int Blue(DWORD pixel)
+{
+    return pixel & 0xFF;
+}
 
 } // namespace test_support
