@@ -28,11 +28,16 @@ bool CCommandMap::IsEnabled(UINT id) const
 
 void CCommandMap::UpdateMenu(HMENU popup) const
 {
+    // Each rule is asked once per popup, however many items it governs.
+    std::map<const EnableRule*, bool> answers;
     int count = GetMenuItemCount(popup);
     for (int position = 0; position < count; ++position) {
         UINT id = GetMenuItemID(popup, position);
         // Separators and submenus have no command id of their own.
-        if (id == 0 || id == static_cast<UINT>(-1) || rules.count(id) == 0) continue;
-        EnableMenuItem(popup, position, MF_BYPOSITION | (IsEnabled(id) ? MF_ENABLED : MF_GRAYED));
+        auto rule = rules.find(id);
+        if (id == 0 || id == static_cast<UINT>(-1) || rule == rules.end()) continue;
+        auto answer = answers.find(rule->second.get());
+        if (answer == answers.end()) answer = answers.emplace(rule->second.get(), (*rule->second)()).first;
+        EnableMenuItem(popup, position, MF_BYPOSITION | (answer->second ? MF_ENABLED : MF_GRAYED));
     }
 }

@@ -13,7 +13,11 @@ CFrameWindow::CFrameWindow()
     frameCommands.On(IDM_APP_EXIT, [this] { PostMessageW(hwnd, WM_CLOSE, 0, 0); });
 }
 
-CFrameWindow::~CFrameWindow() = default;
+CFrameWindow::~CFrameWindow()
+{
+    // Destroyed here, while the frame's handlers still exist: the view goes with the window.
+    if (hwnd) DestroyWindow(hwnd);
+}
 
 bool CFrameWindow::LoadFrame(UINT resourceId, std::unique_ptr<CFormView> formView)
 {
