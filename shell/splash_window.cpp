@@ -92,6 +92,7 @@ bool CSplashWnd::Create(HWND parent)
         if (!RegisterClassExW(&windowClass)) return false;
     }
     mainWindow = parent;
+    GetCursorPos(&cursorAtOpen);
     created = CreateWindowObject(0, kSplashClass, L"", WS_POPUP | WS_VISIBLE, 0, 0, info.bmWidth, info.bmHeight,
                                  parent, nullptr);
     return created;
@@ -143,6 +144,10 @@ bool CSplashWnd::OnPaint()
 bool CSplashWnd::PreTranslateMessage(MSG& message)
 {
     if (!splashWnd || !IsClosingMessage(message.message)) return false;
+    // The system reports a "move" when the splash appears under a resting cursor; only a
+    // real move closes it, or the picture would vanish at once whenever the cursor is there.
+    if (message.message == WM_MOUSEMOVE && message.pt.x == cursorAtOpen.x && message.pt.y == cursorAtOpen.y)
+        return false;
     HideSplash();
     return true;
 }

@@ -2,7 +2,8 @@
 // The start-up picture: a borderless window in the shape of the picture (bitmap 212 with
 // region 216), centred on the screen while the frame is still hidden. It closes at the first
 // rendered frame (CloseSplashIfOpen from the idle step) or at a key, a mouse button or a mouse
-// move on it; closing it shows the main window.
+// move on it; closing it shows the main window. A mouse-move report while the cursor still rests
+// where it was when the splash opened does not count as a move.
 
 #include "shell/gdi_object.h"
 #include "shell/window.h"
@@ -40,6 +41,7 @@ private:
     CGdiObject<HBITMAP> bitmap;
     HWND mainWindow = nullptr;
     bool created = false;
+    POINT cursorAtOpen{}; ///< where the cursor rested when the splash opened
 
     static CSplashWnd* splashWnd;
     static bool showSplash;

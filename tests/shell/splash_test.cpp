@@ -163,7 +163,9 @@ TEST_F(SplashTest, InputOnTheSplashClosesItAndIsSwallowed)
     for (UINT message : {WM_KEYDOWN, WM_RBUTTONDOWN, WM_NCLBUTTONDOWN, WM_MOUSEMOVE}) {
         OpenFrame(true);
         ASSERT_NE(CSplashWnd::Current(), nullptr) << message;
-        MSG queued{CSplashWnd::Current()->Handle(), message, 0, 0, 0, {0, 0}};
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        MSG queued{CSplashWnd::Current()->Handle(), message, 0, 0, 0, {cursor.x + 1, cursor.y}};
         EXPECT_TRUE(PreTranslateWindowMessage(queued)) << message;
         EXPECT_EQ(CSplashWnd::Current(), nullptr) << message;
         EXPECT_TRUE(IsWindowVisible(frame->Handle())) << message;
@@ -183,6 +185,20 @@ TEST_F(SplashTest, OtherMessagesLeaveItOpen)
     // A key posted to the splash goes through the program's loop steps and closes it.
     PostMessageW(CSplashWnd::Current()->Handle(), WM_KEYDOWN, 'A', 0);
     shell_test::PumpPending();
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+}
+
+TEST_F(SplashTest, MouseMoveReportWithoutMovementLeavesItOpen)
+{
+    OpenFrame(true);
+    ASSERT_NE(CSplashWnd::Current(), nullptr);
+    POINT resting{};
+    GetCursorPos(&resting);
+    MSG appeared{CSplashWnd::Current()->Handle(), WM_MOUSEMOVE, 0, 0, 0, resting};
+    EXPECT_FALSE(PreTranslateWindowMessage(appeared));
+    EXPECT_NE(CSplashWnd::Current(), nullptr);
+    MSG moved{CSplashWnd::Current()->Handle(), WM_MOUSEMOVE, 0, 0, 0, {resting.x + 3, resting.y}};
+    EXPECT_TRUE(PreTranslateWindowMessage(moved));
     EXPECT_EQ(CSplashWnd::Current(), nullptr);
 }
 
