@@ -1,0 +1,137 @@
+#include "shell/frame_window.h"
+
+#include "resources/resource.h"
+
+namespace {
+
+const wchar_t kFrameClass[] = L"TessaronFrameWindow";
+
+} // namespace
+
+CFrameWindow::CFrameWindow()
+{
+    frameCommands.On(IDM_APP_EXIT, [this] { PostMessageW(hwnd, WM_CLOSE, 0, 0); });
+}
+
+CFrameWindow::~CFrameWindow()
+{
+    // Destroyed here, while the frame's handlers still exist: the view goes with the window.
+    if (hwnd) DestroyWindow(hwnd);
+}
+
+bool CFrameWindow::LoadFrame(UINT resourceId, std::unique_ptr<CFormView> formView)
+{
+    WNDCLASSEXW windowClass{};
+    if (!GetClassInfoExW(GetModuleHandleW(nullptr), kFrameClass, &windowClass)) {
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+        windowClass.lpfnWndProc = StaticWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        windowClass.lpszClassName = kFrameClass;
+        if (!RegisterClassExW(&windowClass)) return false;
+    }
+    view = std::move(formView);
+
+    HINSTANCE resources = ResourceInstance();
+    CREATESTRUCTW create{};
+    create.hInstance = GetModuleHandleW(nullptr);
+    create.hMenu = LoadMenuW(resources, MAKEINTRESOURCEW(resourceId));
+    create.style = WS_OVERLAPPEDWINDOW;
+    create.x = CW_USEDEFAULT;
+    create.y = CW_USEDEFAULT;
+    create.cx = CW_USEDEFAULT;
+    create.cy = CW_USEDEFAULT;
+    create.lpszName = L"";
+    create.lpszClass = kFrameClass;
+    PreCreateWindow(create);
+
+    if (!CreateWindowObject(create.dwExStyle, create.lpszClass, create.lpszName, create.style, create.x,
+                            create.y, create.cx, create.cy, create.hwndParent, create.hMenu)) {
+        // A menu not attached to a window is not destroyed with it.
+        if (create.hMenu && !IsMenu(create.hMenu)) create.hMenu = nullptr;
+        if (create.hMenu) DestroyMenu(create.hMenu);
+        view.reset();
+        return false;
+    }
+
+    auto bigIcon = static_cast<HICON>(LoadImageW(resources, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    auto smallIcon = static_cast<HICON>(LoadImageW(resources, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), 0));
+    if (bigIcon) SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    if (smallIcon) SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    return true;
+}
+
+void CFrameWindow::InitialUpdateFrame(int showCommand)
+{
+    if (view) view->OnInitialUpdate();
+    if (showCommand != SW_HIDE && hwnd) {
+        ShowWindow(hwnd, showCommand);
+        UpdateWindow(hwnd);
+    }
+}
+
+bool CFrameWindow::LoadAcceleratorTable(UINT id)
+{
+    // Tables loaded from resources are freed with the module; nothing to destroy.
+    accelerators = LoadAcceleratorsW(ResourceInstance(), MAKEINTRESOURCEW(id));
+    return accelerators != nullptr;
+}
+
+bool CFrameWindow::PreTranslateMessage(MSG& message)
+{
+    if (!accelerators || message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
+    return TranslateAcceleratorW(hwnd, accelerators, &message) != 0;
+}
+
+int CFrameWindow::OnCreate(CREATESTRUCTW&)
+{
+    if (view && !view->Create(hwnd)) {
+        view.reset();
+        return -1;
+    }
+    return 0;
+}
+
+void CFrameWindow::OnDestroy()
+{
+    if (quitOnDestroy) PostQuitMessage(0);
+}
+
+bool CFrameWindow::OnSize(UINT type, int width, int height)
+{
+    if (type != SIZE_MINIMIZED && view && view->Handle()) MoveWindow(view->Handle(), 0, 0, width, height, TRUE);
+    return false;
+}
+
+bool CFrameWindow::OnCommand(UINT id, UINT, HWND control)
+{
+    // Commands come from the menu and the accelerators; control notifications are not ours.
+    if (control) return false;
+    if (view && view->Commands().Execute(id)) return true;
+    return frameCommands.Execute(id);
+}
+
+bool CFrameWindow::OnInitMenuPopup(HMENU popup)
+{
+    if (view) view->Commands().UpdateMenu(popup);
+    frameCommands.UpdateMenu(popup);
+    return true;
+}
+
+bool CFrameWindow::OnSetFocus()
+{
+    if (!view || !view->Handle()) return false;
+    SetFocus(view->Handle());
+    return true;
+}
+
+void CFrameWindow::PostNcDestroy()
+{
+    // The view's window went before the frame's; its object goes with the frame's window.
+    view.reset();
+}

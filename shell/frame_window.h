@@ -1,0 +1,49 @@
+#pragma once
+// The frame window of a single-document program: one top-level window with menu, icon and
+// accelerators, holding one form view that covers its client area. Commands go to the view's
+// command map first, then to the frame's own (the exit command). The enable rules of both are
+// applied whenever a popup menu is about to show.
+
+#include "shell/command_map.h"
+#include "shell/form_view.h"
+#include "shell/window.h"
+
+#include <memory>
+
+class CFrameWindow : public CWindow {
+public:
+    CFrameWindow();
+    ~CFrameWindow() override;
+
+    /// Creates the frame with menu and icon `resourceId` and, inside it, `view`.
+    virtual bool LoadFrame(UINT resourceId, std::unique_ptr<CFormView> view);
+    /// The view's initial update, then the frame shown with `showCommand` (SW_HIDE keeps it hidden).
+    void InitialUpdateFrame(int showCommand);
+
+    CFormView* View() const { return view.get(); }
+    HACCEL Accelerators() const { return accelerators; }
+    /// The frame ends the message loop when its window is destroyed (the main window does).
+    void SetQuitOnDestroy(bool quit) { quitOnDestroy = quit; }
+
+    bool PreTranslateMessage(MSG& message) override; ///< translates the accelerators
+
+protected:
+    /// Adjusts the creation parameters (style, position) before the window is created.
+    virtual void PreCreateWindow(CREATESTRUCTW&) {}
+    bool LoadAcceleratorTable(UINT id);
+    CCommandMap& FrameCommands() { return frameCommands; }
+
+    int OnCreate(CREATESTRUCTW& create) override; ///< creates the view
+    void OnDestroy() override;
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnCommand(UINT id, UINT notifyCode, HWND control) override;
+    bool OnInitMenuPopup(HMENU popup) override;
+    bool OnSetFocus() override;
+    void PostNcDestroy() override;
+
+private:
+    std::unique_ptr<CFormView> view;
+    CCommandMap frameCommands;
+    HACCEL accelerators = nullptr;
+    bool quitOnDestroy = false;
+};

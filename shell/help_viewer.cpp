@@ -1,0 +1,60 @@
+#include "shell/help_viewer.h"
+
+#include <htmlhelp.h>
+#include <shellapi.h>
+
+namespace {
+
+std::wstring ModulePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+/// The folder part of a path, with its trailing backslash.
+std::wstring FolderOf(const std::wstring& path)
+{
+    std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+} // namespace
+
+std::wstring HelpFilePath()
+{
+    std::wstring path = ModulePath();
+    std::size_t slash = path.find_last_of(L"\\/");
+    std::size_t dot = path.find_last_of(L'.');
+    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) path.resize(dot);
+    return path + L".CHM";
+}
+
+std::wstring HelpIndexPagePath()
+{
+    return FolderOf(ModulePath()) + L"help\\index.html";
+}
+
+bool RunningUnderWine()
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+void OpenHelp(HWND owner)
+{
+    // The viewer's window is its own; a missing file shows the viewer's own message.
+    HtmlHelpW(owner, HelpFilePath().c_str(), HH_DISPLAY_TOPIC, 0);
+    if (RunningUnderWine()) {
+        // winebrowser hands the page to the host's browser; its result is not worth a message.
+        std::wstring page = L"\"" + HelpIndexPagePath() + L"\"";
+        ShellExecuteW(owner, nullptr, L"winebrowser", page.c_str(), nullptr, SW_SHOWNORMAL);
+    }
+}
