@@ -1,5 +1,7 @@
 #include "framework/data_file.h"
 
+#include "framework/compound_file_check.h"
+
 #include <objbase.h>
 #include <wrl/client.h>
 
@@ -23,6 +25,28 @@ std::wstring FromAnsi(const char* text)
     return wide;
 }
 
+/// Reads the data file and checks its structure. A file that cannot be read is left for the
+/// storage to report; one that is damaged is refused before the storage could loop on it.
+HRESULT CheckDataFile(const std::wstring& fileName)
+{
+    HANDLE file = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return S_OK;
+    LARGE_INTEGER length{};
+    HRESULT hr = S_OK;
+    if (!GetFileSizeEx(file, &length) || static_cast<ULONGLONG>(length.QuadPart) > kMaxStreamSize) {
+        hr = STG_E_DOCFILECORRUPT;
+    } else {
+        const DWORD size = static_cast<DWORD>(length.QuadPart);
+        std::unique_ptr<BYTE[]> bytes(new (std::nothrow) BYTE[size ? size : 1]);
+        DWORD read = 0;
+        if (!bytes) hr = E_OUTOFMEMORY;
+        else if (!ReadFile(file, bytes.get(), size, &read, nullptr) || read != size) hr = STG_E_READFAULT;
+        else if (!IsSoundCompoundFile(bytes.get(), size)) hr = STG_E_DOCFILECORRUPT;
+    }
+    CloseHandle(file);
+    return hr;
+}
+
 } // namespace
 
 HRESULT ReadDataStream(const char* streamName, std::unique_ptr<BYTE[]>& bytes, DWORD& size)
@@ -32,8 +56,11 @@ HRESULT ReadDataStream(const char* streamName, std::unique_ptr<BYTE[]>& bytes, D
     if (!streamName) return E_INVALIDARG;
     constexpr DWORD kMode = STGM_READ | STGM_SHARE_EXCLUSIVE | STGM_DIRECT;
 
+    const std::wstring fileName = FromAnsi(kDataFileName);
+    HRESULT hr = CheckDataFile(fileName);
+    if (FAILED(hr)) return hr;
     ComPtr<IStorage> storage;
-    HRESULT hr = StgOpenStorage(FromAnsi(kDataFileName).c_str(), nullptr, kMode, nullptr, 0, &storage);
+    hr = StgOpenStorage(fileName.c_str(), nullptr, kMode, nullptr, 0, &storage);
     if (hr != S_OK) return FAILED(hr) ? hr : E_FAIL;
 
     const std::wstring wideName = FromAnsi(streamName);
