@@ -1,0 +1,9 @@
+#pragma once
+// Loading X data into the scene's frame tree, below a given frame. CSceneFile::Create reads the
+// model from the data file and hands it here.
+
+#include "framework/scene_frame.h"
+
+/// Loads every top-level object of the X data in bytes into root: frames in reverse file order,
+/// transforms into their frame, at most one mesh per frame. E_FAIL when an object fails to load.
+HRESULT LoadSceneFromMemory(IDirect3DDevice9* device, CSceneFrame* root, const void* bytes, DWORD size);

@@ -1,0 +1,225 @@
+#include "framework/scene_mesh.h"
+
+#include "framework/data_file.h"
+#include "framework/x_mesh.h"
+#include "framework/x_templates.h"
+
+#include <memory>
+#include <new>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr DWORD kMaxModelFileSize = 256u * 1024 * 1024;
+
+/// Where a model or texture file named in the game is found: the name as given when it exists,
+/// otherwise its bare file name in the current directory (which the caller uses either way).
+void LocateFile(const char* fileName, char (&path)[MAX_PATH])
+{
+    lstrcpynA(path, fileName, MAX_PATH);
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return;
+    const char* bare = fileName;
+    for (const char* c = fileName; *c; ++c)
+        if (*c == '\\' || *c == '/' || *c == ':') bare = c + 1;
+    if (GetFileAttributesA(bare) != INVALID_FILE_ATTRIBUTES) lstrcpynA(path, bare, MAX_PATH);
+}
+
+HRESULT ReadWholeFile(const char* path, std::unique_ptr<BYTE[]>& bytes, DWORD& size)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
+    LARGE_INTEGER length{};
+    HRESULT hr = S_OK;
+    if (!GetFileSizeEx(file, &length)) hr = HRESULT_FROM_WIN32(GetLastError());
+    else if (length.QuadPart > kMaxModelFileSize) hr = kBadModelData;
+    else {
+        size = static_cast<DWORD>(length.QuadPart);
+        bytes.reset(new (std::nothrow) BYTE[size + 1]);
+        DWORD read = 0;
+        if (!bytes) hr = E_OUTOFMEMORY;
+        else if (!ReadFile(file, bytes.get(), size, &read, nullptr) || read != size) hr = E_FAIL;
+        else bytes[size] = 0;
+    }
+    CloseHandle(file);
+    return hr;
+}
+
+/// One frame of a model file: its own transform, its meshes and its child frames.
+struct ModelFrame {
+    D3DXMATRIX local;
+    std::vector<XMeshData> meshes;
+    std::vector<ModelFrame> children;
+    ModelFrame() { D3DXMatrixIdentity(&local); }
+};
+
+HRESULT ReadModelObject(IDirectXFileData* object, ModelFrame& parent)
+{
+    const GUID type = XObjectType(object);
+    if (type == x_templates::kMesh) {
+        parent.meshes.emplace_back();
+        return ReadXMesh(object, parent.meshes.back());
+    }
+    if (type == x_templates::kFrameTransformMatrix) return ReadXMatrix(object, parent.local);
+    if (type != x_templates::kFrame) return S_OK;
+    parent.children.emplace_back();
+    ModelFrame& frame = parent.children.back();
+    for (;;) {
+        ComPtr<IDirectXFileObject> child;
+        if (FAILED(object->GetNextObject(&child)) || !child) return S_OK;
+        ComPtr<IDirectXFileData> data;
+        if (FAILED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(data.GetAddressOf()))))
+            continue;
+        const HRESULT hr = ReadModelObject(data.Get(), frame);
+        if (FAILED(hr)) return hr;
+    }
+}
+
+void MergeModelFrame(const ModelFrame& frame, const D3DXMATRIX& parentWorld, XMeshData& merged)
+{
+    D3DXMATRIX world;
+    D3DXMatrixMultiply(&world, &frame.local, &parentWorld);
+    for (const XMeshData& mesh : frame.meshes) AppendXMesh(merged, mesh, world);
+    for (const ModelFrame& child : frame.children) MergeModelFrame(child, world, merged);
+}
+
+/// Mesh optimisation where the platform has it; Wine answers E_NOTIMPL and the mesh stays as built.
+HRESULT OptimizeWherePossible(ID3DXMesh* mesh)
+{
+    std::vector<DWORD> adjacency(3 * mesh->GetNumFaces());
+    if (FAILED(mesh->GenerateAdjacency(0.0f, adjacency.data()))) return S_OK; // optimisation is optional
+    const HRESULT hr =
+        mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE,
+                              adjacency.data(), nullptr, nullptr, nullptr);
+    return hr == E_NOTIMPL ? S_OK : hr;
+}
+
+} // namespace
+
+CSceneMesh::CSceneMesh(const char* meshName) { lstrcpynA(name, meshName ? meshName : "", sizeof name); }
+
+CSceneMesh::~CSceneMesh() { Destroy(); }
+
+HRESULT CSceneMesh::Create(IDirect3DDevice9* device, IDirectXFileData* meshObject)
+{
+    XMeshData data;
+    HRESULT hr = ReadXMesh(meshObject, data);
+    if (FAILED(hr)) return hr;
+    ComPtr<ID3DXMesh> mesh;
+    if (FAILED(hr = CreateMeshFromXData(device, data, &mesh))) return hr;
+    return TakeMesh(device, mesh.Get(), data, TextureSource::DataFile);
+}
+
+HRESULT CSceneMesh::Create(IDirect3DDevice9* device, const char* fileName)
+{
+    char path[MAX_PATH];
+    LocateFile(fileName, path);
+    std::unique_ptr<BYTE[]> bytes;
+    DWORD size = 0;
+    const HRESULT hr = ReadWholeFile(path, bytes, size);
+    if (FAILED(hr)) return hr;
+    return CreateFromModelBytes(device, bytes.get(), size);
+}
+
+HRESULT CSceneMesh::CreateFromModelBytes(IDirect3DDevice9* device, const void* bytes, DWORD size)
+{
+    ComPtr<IDirectXFile> file;
+    ComPtr<IDirectXFileEnumObject> objects;
+    HRESULT hr = OpenXData(bytes, size, file, objects);
+    if (FAILED(hr)) return hr;
+    ModelFrame top;
+    for (;;) {
+        ComPtr<IDirectXFileData> object;
+        if (FAILED(objects->GetNextDataObject(&object)) || !object) break;
+        if (FAILED(hr = ReadModelObject(object.Get(), top))) return hr;
+    }
+    // Transforms at the top level belong to no frame; the model's own frames carry the placement.
+    D3DXMatrixIdentity(&top.local);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    XMeshData merged;
+    MergeModelFrame(top, identity, merged);
+    if (merged.faceSizes.empty()) return kBadModelData;
+    ComPtr<ID3DXMesh> mesh;
+    if (FAILED(hr = CreateMeshFromXData(device, merged, &mesh))) return hr;
+    return TakeMesh(device, mesh.Get(), merged, TextureSource::Disk);
+}
+
+HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source)
+{
+    const HRESULT hr = OptimizeWherePossible(mesh);
+    if (FAILED(hr)) return hr;
+    Destroy();
+    systemMesh = mesh;
+    materialCount = static_cast<DWORD>(data.materials.size());
+    materials.resize(materialCount);
+    textures.resize(materialCount);
+    for (DWORD i = 0; i < materialCount; ++i) {
+        materials[i] = data.materials[i].material;
+        const std::string& textureName = data.materials[i].textureName;
+        if (textureName.empty()) continue;
+        // A missing or undecodable texture leaves the subset untextured.
+        if (source == TextureSource::DataFile) {
+            std::unique_ptr<BYTE[]> bytes;
+            DWORD size = 0;
+            if (ReadDataStream(textureName.c_str(), bytes, size) == S_OK &&
+                FAILED(D3DXCreateTextureFromFileInMemory(device, bytes.get(), size, &textures[i])))
+                textures[i].Reset();
+        } else {
+            char path[MAX_PATH];
+            LocateFile(textureName.c_str(), path);
+            if (FAILED(D3DXCreateTextureFromFileA(device, path, &textures[i]))) textures[i].Reset();
+        }
+    }
+    return S_OK;
+}
+
+HRESULT CSceneMesh::OnDeviceReset(IDirect3DDevice9* device)
+{
+    if (!systemMesh) return E_FAIL;
+    deviceMesh.Reset();
+    if (FAILED(systemMesh->CloneMeshFVF(0, systemMesh->GetFVF(), device, &deviceMesh))) return E_FAIL;
+    return S_OK;
+}
+
+HRESULT CSceneMesh::OnDeviceLost()
+{
+    deviceMesh.Reset();
+    return S_OK;
+}
+
+HRESULT CSceneMesh::Destroy()
+{
+    deviceMesh.Reset();
+    textures.clear();
+    materials.clear();
+    systemMesh.Reset();
+    materialCount = 0;
+    return S_OK;
+}
+
+HRESULT CSceneMesh::DrawSubset(IDirect3DDevice9* device, DWORD subset)
+{
+    device->SetMaterial(&materials[subset]);
+    device->SetTexture(0, textures[subset].Get());
+    return deviceMesh->DrawSubset(subset);
+}
+
+HRESULT CSceneMesh::Render(IDirect3DDevice9* device, bool drawOpaque, bool drawBlended)
+{
+    if (!deviceMesh) return E_FAIL;
+    if (drawOpaque) {
+        for (DWORD i = 0; i < materialCount; ++i) {
+            if (!useMaterials) {
+                deviceMesh->DrawSubset(i); // a subset no face uses draws nothing
+                continue;
+            }
+            if (materials[i].Diffuse.a < 1.0f) continue;
+            DrawSubset(device, i);
+        }
+    }
+    if (drawBlended && useMaterials)
+        for (DWORD i = 0; i < materialCount; ++i)
+            if (materials[i].Diffuse.a != 1.0f) DrawSubset(device, i);
+    return S_OK;
+}

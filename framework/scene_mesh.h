@@ -1,0 +1,62 @@
+#pragma once
+// One drawable mesh of the scene with its materials and textures, loaded from an X data object
+// of the data file or from a model file on disk (all of that file's meshes merged into one).
+// Keeps a system-memory copy from load to Destroy and a device copy between reset and lost.
+//
+// Wine caveats handled here: D3DXLoadMeshFromXof is missing (the process aborts), D3DXLoadMeshFromX
+// merges several meshes with a wrong index buffer, and ID3DXMesh::OptimizeInplace is not
+// implemented. Meshes are therefore built by our own X reading (framework/x_mesh.h), and an
+// optimisation the platform lacks leaves the mesh as loaded.
+
+#include <d3dx9.h>
+#include <dxfile.h>
+#include <wrl/client.h>
+
+#include <vector>
+
+struct XMeshData;
+
+class CSceneMesh {
+public:
+    static constexpr int kMaxNameLength = 511;
+
+    explicit CSceneMesh(const char* meshName);
+    virtual ~CSceneMesh();
+    CSceneMesh(const CSceneMesh&) = delete;
+    CSceneMesh& operator=(const CSceneMesh&) = delete;
+
+    /// Loads the mesh of a Mesh data object; texture names are read as streams of the data file.
+    HRESULT Create(IDirect3DDevice9* device, IDirectXFileData* meshObject);
+    /// Loads every mesh of a model file, with its frame transforms, as one mesh; textures from disk.
+    HRESULT Create(IDirect3DDevice9* device, const char* fileName);
+    /// The same as the file variant, for a model already in memory.
+    HRESULT CreateFromModelBytes(IDirect3DDevice9* device, const void* bytes, DWORD size);
+
+    HRESULT OnDeviceReset(IDirect3DDevice9* device);
+    HRESULT OnDeviceLost();
+    HRESULT Destroy();
+
+    /// Draws the subsets: opaque ones (diffuse alpha 1) and/or blended ones (alpha below 1).
+    HRESULT Render(IDirect3DDevice9* device, bool drawOpaque, bool drawBlended);
+
+    const char* Name() const { return name; }
+    ID3DXMesh* SystemMesh() const { return systemMesh.Get(); }
+    ID3DXMesh* DeviceMesh() const { return deviceMesh.Get(); }
+    DWORD MaterialCount() const { return materialCount; }
+    const D3DMATERIAL9& Material(DWORD i) const { return materials[i]; }
+    IDirect3DTexture9* Texture(DWORD i) const { return textures[i].Get(); }
+
+    bool useMaterials = true;
+
+private:
+    enum class TextureSource { DataFile, Disk };
+    HRESULT TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source);
+    HRESULT DrawSubset(IDirect3DDevice9* device, DWORD subset);
+
+    char name[kMaxNameLength + 1];
+    Microsoft::WRL::ComPtr<ID3DXMesh> systemMesh;
+    Microsoft::WRL::ComPtr<ID3DXMesh> deviceMesh;
+    DWORD materialCount = 0;
+    std::vector<D3DMATERIAL9> materials;
+    std::vector<Microsoft::WRL::ComPtr<IDirect3DTexture9>> textures;
+};

@@ -1,0 +1,38 @@
+# Build-time tools and the run-time content they make. The tools are Windows programs and run
+# through the cross-compiling emulator, inside the game folder, where their results belong.
+
+add_executable(model_generator tools/model_generator.cpp)
+target_compile_options(model_generator PRIVATE ${TESSARON_WARNINGS})
+target_link_libraries(model_generator PRIVATE tessaron_core)
+
+add_executable(data_packer tools/data_packer.cpp)
+target_compile_options(data_packer PRIVATE ${TESSARON_WARNINGS})
+target_link_libraries(data_packer PRIVATE ole32 uuid)
+
+set(CONTENT_MODEL ${GAME_DIR}/cube.x)
+set(CONTENT_TEXTURE ${GAME_DIR}/sticker.bmp)
+set(CONTENT_DATA ${GAME_DIR}/tessaron.qzb)
+
+add_custom_command(
+  OUTPUT ${CONTENT_MODEL} ${CONTENT_TEXTURE}
+  COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:model_generator>
+  DEPENDS model_generator
+  WORKING_DIRECTORY ${GAME_DIR}
+  COMMENT "Generating the cube model"
+  VERBATIM)
+
+add_custom_command(
+  OUTPUT ${CONTENT_DATA}
+  COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:data_packer> tessaron.qzb cube.x sticker.bmp
+  DEPENDS data_packer ${CONTENT_MODEL} ${CONTENT_TEXTURE}
+  WORKING_DIRECTORY ${GAME_DIR}
+  COMMENT "Packing the data file"
+  VERBATIM)
+
+add_custom_target(game_content ALL DEPENDS ${CONTENT_MODEL} ${CONTENT_TEXTURE} ${CONTENT_DATA})
+
+# Load and pick timings; built here, run by hand.
+add_executable(content_benchmark tools/content_benchmark.cpp)
+target_compile_options(content_benchmark PRIVATE ${TESSARON_WARNINGS})
+target_link_libraries(content_benchmark PRIVATE tessaron_core)
+set_target_properties(content_benchmark PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GAME_DIR})
