@@ -4,6 +4,8 @@
 // targets, and the nearest hit decides. The body hides targets on the far side and the inner part
 // of every facet.
 
+#include "puzzle/cube_model.h"
+
 #include <d3d9.h>
 #include <d3dx9math.h>
 #include <wrl/client.h>
@@ -13,7 +15,6 @@
 
 class CSceneMesh;
 
-using TurnCode = std::int32_t;
 
 class CTurnTargets {
 public:
