@@ -22,9 +22,12 @@ bool Skipped(const DeviceEntry& device, bool requireHal, bool requireReference)
            (requireReference && device.deviceType != D3DDEVTYPE_REF);
 }
 
-bool SameSizeAndRate(const D3DDISPLAYMODE& a, const D3DDISPLAYMODE& b)
+/// True when mode is the desktop mode. A desktop that reports no refresh rate (0) is any listed
+/// rate of its size.
+bool IsDesktopMode(const D3DDISPLAYMODE& mode, const D3DDISPLAYMODE& desktop)
 {
-    return a.Width == b.Width && a.Height == b.Height && a.RefreshRate == b.RefreshRate;
+    return mode.Width == desktop.Width && mode.Height == desktop.Height &&
+           (mode.RefreshRate == desktop.RefreshRate || desktop.RefreshRate == 0);
 }
 
 } // namespace
@@ -115,8 +118,11 @@ bool CGraphicsApp::FindBestFullScreenSettings(bool requireHal, bool requireRefer
     for (UINT m = 0; m < bestAdapter->displayModes.Count(); ++m) {
         const auto mode = bestAdapter->displayModes.ValueAt<D3DDISPLAYMODE>(m);
         if (mode.Format != bestCombo->adapterFormat) continue;
-        if (SameSizeAndRate(mode, bestDesktop)) {
+        if (IsDesktopMode(mode, bestDesktop)) {
             chosen = mode;
+            // Keep "the current rate" rather than ask for a listed one: that would be a mode change,
+            // which fails under Wine on a virtual X screen (it reports 0 but lists 60).
+            chosen.RefreshRate = bestDesktop.RefreshRate;
             anyChosen = true;
             break;
         }

@@ -21,6 +21,18 @@ void ReleaseDevice(Microsoft::WRL::ComPtr<IDirectInputDevice8A>& device)
     device.Reset();
 }
 
+/// The cooperative level can only change while the device is not acquired.
+HRESULT Rebind(Microsoft::WRL::ComPtr<IDirectInputDevice8A>& device, HWND window, DWORD cooperation)
+{
+    if (!device) return S_OK;
+    device->Unacquire(); // fails harmlessly when the device was not acquired
+    const HRESULT hr = device->SetCooperativeLevel(window, cooperation);
+    if (FAILED(hr)) return hr;
+    // A window in the background cannot acquire yet; the per-frame polling acquires again.
+    device->Acquire();
+    return S_OK;
+}
+
 } // namespace
 
 InputDevices::~InputDevices() { ReleaseInputDevices(*this); }
@@ -47,14 +59,7 @@ void ReleaseInputDevices(InputDevices& devices)
 
 HRESULT BindInputDevices(InputDevices& devices, HWND window)
 {
-    HRESULT result = S_OK;
-    if (devices.keyboard) {
-        const HRESULT hr = devices.keyboard->SetCooperativeLevel(window, kKeyboardCooperation);
-        if (FAILED(hr)) result = hr;
-    }
-    if (devices.mouse) {
-        const HRESULT hr = devices.mouse->SetCooperativeLevel(window, kMouseCooperation);
-        if (FAILED(hr) && SUCCEEDED(result)) result = hr;
-    }
-    return result;
+    const HRESULT keyboard = Rebind(devices.keyboard, window, kKeyboardCooperation);
+    const HRESULT mouse = Rebind(devices.mouse, window, kMouseCooperation);
+    return FAILED(keyboard) ? keyboard : mouse;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Base of device stand-ins: every IDirect3DDevice9 method answers E_NOTIMPL (or 0, or
-// nothing), with real reference counting on an object the test owns (it is never deleted
-// through Release). Stand-ins override what their test scripts.
+// nothing), with reference counting of the references handed out; the object itself belongs
+// to the test and is never deleted through Release. Stand-ins override what their test scripts.
 //
 // The method list follows mingw-w64's d3d9.h declaration order.
 
@@ -143,5 +143,5 @@ public:
     HRESULT STDMETHODCALLTYPE CreateQuery(D3DQUERYTYPE, IDirect3DQuery9**) override { return E_NOTIMPL; }
 
 private:
-    ULONG references = 1; ///< the test's own reference
+    ULONG references = 0; ///< references handed out; the test's own object is not counted
 };

@@ -50,6 +50,12 @@ ErrorBoxCapture::ErrorBoxCapture()
     error_box_testing::Capture(CaptureBox);
 }
 
+void ErrorBoxCapture::Reset()
+{
+    capturedBoxes.clear();
+    error_box_testing::Capture(CaptureBox);
+}
+
 ErrorBoxCapture::~ErrorBoxCapture() { error_box_testing::Capture(nullptr); }
 
 const std::vector<ErrorBoxCapture::Box>& ErrorBoxCapture::Boxes() const { return capturedBoxes; }
@@ -58,11 +64,14 @@ TestWindows::TestWindows()
 {
     RegisterClasses();
     viewMessages.clear();
-    view = CreateWindowExW(0, kViewClass, L"Tessaron test view", WS_OVERLAPPEDWINDOW, 40, 30, 420, 340, nullptr,
+    // Without a window manager Wine waits two seconds for a captioned window to be withdrawn
+    // when it is hidden or destroyed; a borderless one goes at once unless it is active.
+    view = CreateWindowExW(0, kViewClass, L"Tessaron test view", WS_POPUP, kViewLeft, kViewTop, kViewWidth,
+                           kViewHeight, nullptr,
                            nullptr, GetModuleHandleW(nullptr), nullptr);
     popup = CreateWindowExW(0, kPopupClass, L"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, view, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
-    ShowWindow(view, SW_SHOWNORMAL);
+    ShowWindow(view, SW_SHOWNOACTIVATE);
     UpdateWindow(view);
     PumpMessages();
 }
@@ -72,6 +81,22 @@ TestWindows::~TestWindows()
     DestroyWindow(popup);
     DestroyWindow(view);
     PumpMessages();
+}
+
+void TestWindows::Restore()
+{
+    ShowWindow(popup, SW_HIDE);
+    if (IsIconic(view)) ShowWindow(view, SW_SHOWNOACTIVATE);
+    SetWindowPos(view, nullptr, kViewLeft, kViewTop, kViewWidth, kViewHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpMessages();
+    viewMessages.clear();
+}
+
+TestWindows& SharedTestWindows()
+{
+    static TestWindows* windows = new TestWindows; // left for the process exit, see the header
+    windows->Restore();
+    return *windows;
 }
 
 int TestWindows::Received(UINT message) const
@@ -106,7 +131,7 @@ HRESULT RecordingApp::ApplyWindowMode()
         mainWindow = windows.view;
     } else {
         if (IsIconic(windows.popup)) ShowWindow(windows.popup, SW_RESTORE);
-        ShowWindow(windows.popup, SW_SHOW);
+        ShowWindow(windows.popup, SW_SHOWNA);
         mainWindow = windows.popup;
     }
     return S_OK;

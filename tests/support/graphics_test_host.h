@@ -6,6 +6,7 @@
 
 #include "framework/graphics_app.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,11 +20,17 @@ public:
     };
     ErrorBoxCapture();
     ~ErrorBoxCapture();
+    ErrorBoxCapture(const ErrorBoxCapture&) = delete;
+    ErrorBoxCapture& operator=(const ErrorBoxCapture&) = delete;
+    /// Forgets the boxes so far and that a fatal one was shown.
+    void Reset();
     const std::vector<Box>& Boxes() const;
 };
 
 class TestWindows {
 public:
+    static constexpr int kViewLeft = 40, kViewTop = 30, kViewWidth = 420, kViewHeight = 340;
+
     TestWindows();
     ~TestWindows();
     TestWindows(const TestWindows&) = delete;
@@ -31,10 +38,17 @@ public:
 
     /// Messages the view window received, by message number.
     int Received(UINT message) const;
+    /// Back to the start: popup hidden, view at its first place and size, no messages counted.
+    void Restore();
 
     HWND view = nullptr;
     HWND popup = nullptr;
 };
+
+/// One pair of windows for the whole test program, restored on every call. Without a window
+/// manager Wine waits two seconds whenever an active window is hidden or destroyed, so the
+/// windows are made once and left for the process exit to remove.
+TestWindows& SharedTestWindows();
 
 /// Dispatches whatever is queued for this thread.
 void PumpMessages();
@@ -45,6 +59,10 @@ public:
     ~RecordingApp() override;
 
     HRESULT ApplyWindowMode() override;
+    HRESULT AcceptDevice(const D3DCAPS9&, DWORD behavior, D3DFORMAT backBufferFormat) override
+    {
+        return acceptRule ? acceptRule(behavior, backBufferFormat) : S_OK;
+    }
     HRESULT InitScene() override { return Record("InitScene", initSceneResult); }
     HRESULT OnDeviceCreated() override { return Record("OnDeviceCreated", deviceCreatedResult); }
     HRESULT OnDeviceReset() override;
@@ -60,6 +78,7 @@ public:
 
     TestWindows& windows;
     std::vector<std::string> calls;
+    std::function<HRESULT(DWORD behavior, D3DFORMAT backBufferFormat)> acceptRule;
     HRESULT initSceneResult = S_OK;
     HRESULT deviceCreatedResult = S_OK;
     HRESULT deviceResetResult = S_OK;
