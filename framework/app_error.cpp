@@ -5,8 +5,9 @@
 namespace {
 
 const char kFatalSuffix[] = "\n\nThis sample will now exit.";
-const char kReferenceSuffix[] = "\n\nSwitching to the reference rasterizer,\na software device that implements "
-                                "the entire\nDirect3D feature set, but runs very slowly.";
+const char kReferenceSuffix[] =
+    "\n\nSwitching to the reference rasterizer,\na software device that implements "
+    "the entire\nDirect3D feature set, but runs very slowly.";
 
 /// Set by the first fatal message of the run.
 bool fatalMessageShown = false;

@@ -19,7 +19,8 @@ constexpr UINT kMaxMultiSampleType = 16;
 
 template <class T> void DeleteAll(GrowArray& list)
 {
-    for (UINT i = 0; i < list.Count(); ++i) delete list.PointerAt<T>(i);
+    for (UINT i = 0; i < list.Count(); ++i)
+        delete list.PointerAt<T>(i);
 }
 
 /// Appends an owned entry, or deletes it when the list cannot grow.
@@ -123,9 +124,15 @@ UINT StencilBits(D3DFORMAT format)
     }
 }
 
-DeviceEntry::~DeviceEntry() { DeleteAll<FormatCombo>(formatCombos); }
+DeviceEntry::~DeviceEntry()
+{
+    DeleteAll<FormatCombo>(formatCombos);
+}
 
-AdapterEntry::~AdapterEntry() { DeleteAll<DeviceEntry>(deviceEntries); }
+AdapterEntry::~AdapterEntry()
+{
+    DeleteAll<DeviceEntry>(deviceEntries);
+}
 
 void CDeviceEnumeration::Destroy()
 {
@@ -283,7 +290,8 @@ HRESULT CDeviceEnumeration::BuildMultiSampleList(FormatCombo& combo)
     return S_OK;
 }
 
-bool CDeviceEnumeration::Accepts(const D3DCAPS9& caps, VertexProcessing kind, D3DFORMAT backBufferFormat) const
+bool CDeviceEnumeration::Accepts(const D3DCAPS9& caps, VertexProcessing kind,
+                                 D3DFORMAT backBufferFormat) const
 {
     return !acceptDevice || acceptDevice(caps, kind, backBufferFormat);
 }
@@ -315,10 +323,12 @@ HRESULT CDeviceEnumeration::BuildVertexProcessingList(const DeviceEntry& device,
 HRESULT CDeviceEnumeration::BuildPresentIntervalList(const DeviceEntry& device, FormatCombo& combo)
 {
     for (UINT interval : kPresentIntervals) {
-        const bool slowInterval = interval == D3DPRESENT_INTERVAL_TWO || interval == D3DPRESENT_INTERVAL_THREE ||
+        const bool slowInterval = interval == D3DPRESENT_INTERVAL_TWO ||
+                                  interval == D3DPRESENT_INTERVAL_THREE ||
                                   interval == D3DPRESENT_INTERVAL_FOUR;
         if (combo.windowed && slowInterval) continue;
-        if (interval != D3DPRESENT_INTERVAL_DEFAULT && !(device.caps.PresentationIntervals & interval)) continue;
+        if (interval != D3DPRESENT_INTERVAL_DEFAULT && !(device.caps.PresentationIntervals & interval))
+            continue;
         const HRESULT hr = combo.presentIntervals.AddValue(interval);
         if (FAILED(hr)) return hr;
     }

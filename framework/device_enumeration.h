@@ -54,11 +54,11 @@ struct AdapterEntry {
     UINT adapterOrdinal = 0;
     D3DADAPTER_IDENTIFIER9 identifier{};
     GrowArray displayModes{GrowArray::Mode::Value, sizeof(D3DDISPLAYMODE)}; ///< D3DDISPLAYMODE values
-    GrowArray deviceEntries{GrowArray::Mode::Pointer, 0};                    ///< DeviceEntry*, owned
+    GrowArray deviceEntries{GrowArray::Mode::Pointer, 0};                   ///< DeviceEntry*, owned
 };
 
 class CDeviceEnumeration {
-public:
+  public:
     /// Asked for each vertex-processing kind of each combo; true accepts.
     using AcceptCallback = bool (*)(const D3DCAPS9& caps, VertexProcessing kind, D3DFORMAT backBufferFormat);
 
@@ -76,9 +76,9 @@ public:
     UINT AdapterCount() const { return adapters ? adapters->Count() : 0; }
     AdapterEntry* Adapter(UINT index) const { return adapters->PointerAt<AdapterEntry>(index); }
 
-    IDirect3D9* d3d = nullptr;                        ///< not owned
-    std::unique_ptr<GrowArray> adapters;              ///< AdapterEntry*, owned; null until Enumerate
-    AcceptCallback acceptDevice = nullptr;            ///< may be null: accept everything
+    IDirect3D9* d3d = nullptr;             ///< not owned
+    std::unique_ptr<GrowArray> adapters;   ///< AdapterEntry*, owned; null until Enumerate
+    AcceptCallback acceptDevice = nullptr; ///< may be null: accept everything
     UINT minFullScreenWidth = 640;
     UINT minFullScreenHeight = 480;
     UINT minColorChannelBits = 5;
@@ -91,7 +91,7 @@ public:
     bool requiresFullScreen = false;
     std::unique_ptr<GrowArray> allowedAdapterFormats; ///< D3DFORMAT values; null until Enumerate
 
-private:
+  private:
     HRESULT EnumerateAdapter(UINT ordinal);
     HRESULT EnumerateDevices(AdapterEntry& adapter, const GrowArray& adapterFormats);
     HRESULT EnumerateCombos(DeviceEntry& device, const GrowArray& adapterFormats);

@@ -28,8 +28,14 @@ DWORD BehaviorFlagsFor(VertexProcessing kind)
     return 0;
 }
 
-LONG Width(const RECT& r) { return r.right - r.left; }
-LONG Height(const RECT& r) { return r.bottom - r.top; }
+LONG Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+LONG Height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
 
 } // namespace
 
@@ -50,13 +56,23 @@ CGraphicsApp::~CGraphicsApp()
     }
 }
 
-CGraphicsApp* CGraphicsApp::Instance() { return instance; }
+CGraphicsApp* CGraphicsApp::Instance()
+{
+    return instance;
+}
 
-unsigned CGraphicsApp::PauseCount() { return pauseCount; }
+unsigned CGraphicsApp::PauseCount()
+{
+    return pauseCount;
+}
 
-HRESULT CGraphicsApp::AcceptDevice(const D3DCAPS9&, DWORD, D3DFORMAT) { return S_OK; }
+HRESULT CGraphicsApp::AcceptDevice(const D3DCAPS9&, DWORD, D3DFORMAT)
+{
+    return S_OK;
+}
 
-bool CGraphicsApp::AcceptDeviceCallback(const D3DCAPS9& caps, VertexProcessing kind, D3DFORMAT backBufferFormat)
+bool CGraphicsApp::AcceptDeviceCallback(const D3DCAPS9& caps, VertexProcessing kind,
+                                        D3DFORMAT backBufferFormat)
 {
     if (!instance) return true;
     return instance->AcceptDevice(caps, BehaviorFlagsFor(kind), backBufferFormat) >= 0;

@@ -44,7 +44,7 @@ struct RenderSettings {
 };
 
 class CGraphicsApp {
-public:
+  public:
     CGraphicsApp();
     CGraphicsApp(const CGraphicsApp&) = delete;
     CGraphicsApp& operator=(const CGraphicsApp&) = delete;
@@ -130,7 +130,7 @@ public:
     bool clipCursorFullScreen = true;
     bool fullScreenAtStart = false;
 
-private:
+  private:
     static bool AcceptDeviceCallback(const D3DCAPS9& caps, VertexProcessing kind, D3DFORMAT backBufferFormat);
     HRESULT FailCreate(HRESULT code);
     HRESULT CreateDeviceObjects();

@@ -11,7 +11,10 @@ LONGLONG ReadPerformanceCounter()
     return now.QuadPart;
 }
 
-DWORD ReadMultimediaTime() { return timeGetTime(); }
+DWORD ReadMultimediaTime()
+{
+    return timeGetTime();
+}
 
 /// Decided on first use, as the counter's presence does not change while the program runs.
 CAppTimer& ProcessTimer()
@@ -27,7 +30,10 @@ CAppTimer& ProcessTimer()
 
 } // namespace
 
-double AppTimer(int command) { return ProcessTimer().Command(command); }
+double AppTimer(int command)
+{
+    return ProcessTimer().Command(command);
+}
 
 CAppTimer::CAppTimer(LONGLONG frequency, CounterClock clock)
     : usesCounter(true), frequency(frequency), counterClock(clock)

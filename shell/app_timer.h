@@ -20,8 +20,8 @@ double AppTimer(int command);
 /// The timer's state machine. AppTimer keeps one of these for the whole process; tests drive
 /// their own with a scripted clock.
 class CAppTimer {
-public:
-    using CounterClock = LONGLONG (*)();   ///< performance-counter ticks
+  public:
+    using CounterClock = LONGLONG (*)();  ///< performance-counter ticks
     using MillisecondClock = DWORD (*)(); ///< milliseconds, wrapping at 2^32
 
     /// A timer on a tick counter with the given ticks per second.
@@ -32,7 +32,7 @@ public:
     double Command(int command);
     bool UsesCounter() const { return usesCounter; }
 
-private:
+  private:
     double CounterCommand(int command);
     double MillisecondCommand(int command);
 

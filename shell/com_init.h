@@ -5,7 +5,7 @@
 #include <objbase.h>
 
 class CComInitialization {
-public:
+  public:
     CComInitialization() = default;
     ~CComInitialization() { Uninitialize(); }
     CComInitialization(const CComInitialization&) = delete;
@@ -28,6 +28,6 @@ public:
     }
     bool Initialized() const { return initialized; }
 
-private:
+  private:
     bool initialized = false;
 };

@@ -7,7 +7,10 @@ GrowArray::GrowArray(Mode mode, UINT elementSize)
 {
 }
 
-GrowArray::~GrowArray() { std::free(storage); }
+GrowArray::~GrowArray()
+{
+    std::free(storage);
+}
 
 HRESULT GrowArray::Add(const void* element)
 {
@@ -43,8 +46,7 @@ void* GrowArray::Get(UINT index) const
 bool GrowArray::Contains(const void* element) const
 {
     for (UINT i = 0; i < count; ++i) {
-        if (mode == Mode::Pointer ? Get(i) == element
-                                  : std::memcmp(Get(i), element, elementSize) == 0)
+        if (mode == Mode::Pointer ? Get(i) == element : std::memcmp(Get(i), element, elementSize) == 0)
             return true;
     }
     return false;

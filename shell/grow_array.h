@@ -8,7 +8,7 @@
 #include <cstring>
 
 class GrowArray {
-public:
+  public:
     enum class Mode { Pointer, Value };
 
     /// elementSize is used in value mode only; pointer mode stores sizeof(void*) bytes.
@@ -44,7 +44,7 @@ public:
     template <class T> bool ContainsValue(const T& value) const { return Contains(&value); }
     template <class T> T* PointerAt(UINT index) const { return static_cast<T*>(Get(index)); }
 
-private:
+  private:
     static constexpr UINT kFirstCapacity = 16;
 
     Mode mode;

@@ -35,13 +35,16 @@ HRESULT Rebind(Microsoft::WRL::ComPtr<IDirectInputDevice8A>& device, HWND window
 
 } // namespace
 
-InputDevices::~InputDevices() { ReleaseInputDevices(*this); }
+InputDevices::~InputDevices()
+{
+    ReleaseInputDevices(*this);
+}
 
 HRESULT CreateInputDevices(InputDevices& devices, HWND window)
 {
-    HRESULT hr = DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A,
-                                    reinterpret_cast<void**>(devices.directInput.ReleaseAndGetAddressOf()),
-                                    nullptr);
+    HRESULT hr =
+        DirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A,
+                           reinterpret_cast<void**>(devices.directInput.ReleaseAndGetAddressOf()), nullptr);
     if (FAILED(hr)) return hr;
     hr = CreateDevice(devices.directInput.Get(), GUID_SysKeyboard, c_dfDIKeyboard, window,
                       kKeyboardCooperation, devices.keyboard);

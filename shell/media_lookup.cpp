@@ -13,7 +13,7 @@ constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x80070002);
 
 /// Closes the registry key it holds when it goes.
 class ScopedKey {
-public:
+  public:
     ScopedKey() = default;
     ~ScopedKey()
     {
@@ -25,7 +25,7 @@ public:
     HKEY* Receive() { return &key; }
     HKEY Get() const { return key; }
 
-private:
+  private:
     HKEY key = nullptr;
 };
 

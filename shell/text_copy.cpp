@@ -6,7 +6,8 @@ template <class Char> HRESULT CopyBounded(Char* destination, const Char* source,
 {
     if (!destination || !source || size < 1) return E_INVALIDARG;
     int i = 0;
-    for (; i < size && source[i] != 0; ++i) destination[i] = source[i];
+    for (; i < size && source[i] != 0; ++i)
+        destination[i] = source[i];
     if (i < size) destination[i] = 0;
     destination[size - 1] = 0;
     return S_OK;

@@ -8,7 +8,7 @@ namespace {
 const std::wstring kFatalSuffix = L"\n\nThis sample will now exit.";
 
 class ShowErrorBoxes : public testing::Test {
-protected:
+  protected:
     ErrorBoxCapture capture;
     TestWindows& windows = SharedTestWindows();
     RecordingApp app{windows};
@@ -39,9 +39,10 @@ TEST_F(ShowErrorBoxes, WarningHasNoSuffixAndClosesNothing)
     ASSERT_EQ(capture.Boxes().size(), 2u);
     EXPECT_EQ(capture.Boxes()[0].text, L"Could not reset the Direct3D device.");
     EXPECT_EQ(capture.Boxes()[0].type, static_cast<UINT>(MB_ICONWARNING));
-    EXPECT_EQ(capture.Boxes()[1].text,
-              L"Could not load required media.\n\nSwitching to the reference rasterizer,\na software device that "
-              L"implements the entire\nDirect3D feature set, but runs very slowly.");
+    EXPECT_EQ(
+        capture.Boxes()[1].text,
+        L"Could not load required media.\n\nSwitching to the reference rasterizer,\na software device that "
+        L"implements the entire\nDirect3D feature set, but runs very slowly.");
     EXPECT_EQ(capture.Boxes()[1].type, static_cast<UINT>(MB_ICONWARNING));
     EXPECT_EQ(windows.Received(WM_CLOSE), 0);
 }
@@ -62,23 +63,27 @@ TEST(ErrorText, CodesMapToTheirMessages)
     EXPECT_STREQ(ErrorText(kFileNotFoundResult), "Could not load required media.");
     EXPECT_STREQ(ErrorText(AppError::MediaNotFound), "Could not load required media.");
     EXPECT_STREQ(ErrorText(D3DERR_OUTOFVIDEOMEMORY), "Not enough video memory.");
-    EXPECT_STREQ(ErrorText(AppError::NoCompatibleDevices), "Could not find any compatible Direct3D\ndevices.");
-    EXPECT_STREQ(ErrorText(AppError::NonZeroRefCount),
-                 "A D3D object has a non-zero reference\ncount (meaning things were not properly\ncleaned up).");
-    EXPECT_STREQ(ErrorText(AppError::NoDirect3D),
-                 "Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX is "
-                 "correctly installed on your\nsystem.  Also make sure that this program\nwas compiled with "
-                 "header files that match\nthe installed DirectX DLLs.");
+    EXPECT_STREQ(ErrorText(AppError::NoCompatibleDevices),
+                 "Could not find any compatible Direct3D\ndevices.");
+    EXPECT_STREQ(
+        ErrorText(AppError::NonZeroRefCount),
+        "A D3D object has a non-zero reference\ncount (meaning things were not properly\ncleaned up).");
+    EXPECT_STREQ(
+        ErrorText(AppError::NoDirect3D),
+        "Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX is "
+        "correctly installed on your\nsystem.  Also make sure that this program\nwas compiled with "
+        "header files that match\nthe installed DirectX DLLs.");
     EXPECT_STREQ(ErrorText(AppError::NullReference),
                  "Warning: Nothing will be rendered.\nThe reference rendering device was selected, but your\n"
                  "computer only has a reduced-functionality reference device\ninstalled.  Install the "
                  "DirectX SDK to get the full\nreference device.\n");
 
     // Every framework code has a text of its own.
-    const HRESULT codes[] = {AppError::NoDirect3D,     AppError::NoCompatibleDevices, AppError::NoWindowableDevices,
-                             AppError::NoHardwareDevice, AppError::HalNotCompatible, AppError::NoWindowedHal,
-                             AppError::NoDesktopHal,   AppError::NoHalThisMode,     AppError::NonZeroRefCount,
-                             AppError::MediaNotFound,  AppError::ResetFailed,       AppError::NullReference};
+    const HRESULT codes[] = {
+        AppError::NoDirect3D,       AppError::NoCompatibleDevices, AppError::NoWindowableDevices,
+        AppError::NoHardwareDevice, AppError::HalNotCompatible,    AppError::NoWindowedHal,
+        AppError::NoDesktopHal,     AppError::NoHalThisMode,       AppError::NonZeroRefCount,
+        AppError::MediaNotFound,    AppError::ResetFailed,         AppError::NullReference};
     for (HRESULT a : codes) {
         for (HRESULT b : codes) {
             if (a != b) {

@@ -17,18 +17,23 @@ constexpr DWORD kPure = D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_PUREDEVICE;
 std::vector<UINT> Values(const GrowArray& list)
 {
     std::vector<UINT> values;
-    for (UINT i = 0; i < list.Count(); ++i) values.push_back(list.ValueAt<UINT>(i));
+    for (UINT i = 0; i < list.Count(); ++i)
+        values.push_back(list.ValueAt<UINT>(i));
     return values;
 }
 
-FormatCombo* Combo(const DeviceEntry* device, UINT index) { return device->formatCombos.PointerAt<FormatCombo>(index); }
+FormatCombo* Combo(const DeviceEntry* device, UINT index)
+{
+    return device->formatCombos.PointerAt<FormatCombo>(index);
+}
 DeviceEntry* Device(const AdapterEntry* adapter, UINT index)
 {
     return adapter->deviceEntries.PointerAt<DeviceEntry>(index);
 }
 
 /// The first combo of device with the given formats and mode, or null.
-FormatCombo* FindCombo(const DeviceEntry* device, D3DFORMAT adapterFormat, D3DFORMAT backBuffer, bool windowed)
+FormatCombo* FindCombo(const DeviceEntry* device, D3DFORMAT adapterFormat, D3DFORMAT backBuffer,
+                       bool windowed)
 {
     for (UINT i = 0; i < device->formatCombos.Count(); ++i) {
         FormatCombo* combo = Combo(device, i);
@@ -40,7 +45,7 @@ FormatCombo* FindCombo(const DeviceEntry* device, D3DFORMAT adapterFormat, D3DFO
 }
 
 class Enumeration : public testing::Test {
-protected:
+  protected:
     HRESULT Enumerate()
     {
         enumeration.d3d = &d3d;
@@ -105,7 +110,8 @@ TEST_F(Enumeration, CombosFollowAdapterFormatsBackBuffersThenFullScreenBeforeWin
     ASSERT_EQ(Enumerate(), S_OK);
     hal = Device(enumeration.Adapter(0), 0);
     ASSERT_EQ(hal->formatCombos.Count(), 6u) << "A8R8G8B8, A2R10G10B10, A1R5G5B5 on two adapter formats";
-    for (UINT i = 0; i < 6; ++i) EXPECT_TRUE(Combo(hal, i)->windowed);
+    for (UINT i = 0; i < 6; ++i)
+        EXPECT_TRUE(Combo(hal, i)->windowed);
 }
 
 TEST_F(Enumeration, DeviceTypesInOrderAndEmptyOnesDropped)
@@ -148,11 +154,13 @@ TEST_F(Enumeration, OptionListsInTheirOrders)
     EXPECT_EQ(Values(full->multiSampleTypes), (std::vector<UINT>{0, 1, 4}));
     EXPECT_EQ(Values(full->vertexProcessingKinds),
               (std::vector<UINT>{3, 2, 1, 0})); // PureHardware, Hardware, Mixed, Software
-    EXPECT_EQ(Values(full->presentIntervals),
-              (std::vector<UINT>{D3DPRESENT_INTERVAL_IMMEDIATE, D3DPRESENT_INTERVAL_DEFAULT, D3DPRESENT_INTERVAL_ONE,
-                                 D3DPRESENT_INTERVAL_TWO, D3DPRESENT_INTERVAL_FOUR}));
+    EXPECT_EQ(
+        Values(full->presentIntervals),
+        (std::vector<UINT>{D3DPRESENT_INTERVAL_IMMEDIATE, D3DPRESENT_INTERVAL_DEFAULT,
+                           D3DPRESENT_INTERVAL_ONE, D3DPRESENT_INTERVAL_TWO, D3DPRESENT_INTERVAL_FOUR}));
     EXPECT_EQ(Values(window->presentIntervals),
-              (std::vector<UINT>{D3DPRESENT_INTERVAL_IMMEDIATE, D3DPRESENT_INTERVAL_DEFAULT, D3DPRESENT_INTERVAL_ONE}))
+              (std::vector<UINT>{D3DPRESENT_INTERVAL_IMMEDIATE, D3DPRESENT_INTERVAL_DEFAULT,
+                                 D3DPRESENT_INTERVAL_ONE}))
         << "no two, three or four in a window";
 
     enumeration.minStencilBits = 4;
@@ -201,7 +209,8 @@ TEST_F(Enumeration, CombosWithoutDepthOrMultisampleAreDropped)
     d3d.multiSampleOk = [](D3DDEVTYPE, D3DMULTISAMPLE_TYPE, bool windowed) { return !windowed; };
     ASSERT_EQ(Enumerate(), S_OK);
     const DeviceEntry* hal = Device(enumeration.Adapter(0), 0);
-    for (UINT i = 0; i < hal->formatCombos.Count(); ++i) EXPECT_FALSE(Combo(hal, i)->windowed);
+    for (UINT i = 0; i < hal->formatCombos.Count(); ++i)
+        EXPECT_FALSE(Combo(hal, i)->windowed);
 }
 
 TEST_F(Enumeration, WithoutDirect3DFailsAndDestroyEmptiesTheTree)
@@ -241,7 +250,7 @@ TEST(BitCounts, Tables)
 namespace {
 
 class SettingsChoice : public testing::Test {
-protected:
+  protected:
     void SetUp() override { app = std::make_unique<RecordingApp>(windows); }
     void TearDown() override { app.reset(); }
 
@@ -304,7 +313,8 @@ TEST_F(SettingsChoice, FullScreenWithoutTheDesktopRateTakesTheLastModeOfTheDeskt
 
     d3d.adapters[0].desktop = {1152, 864, 70, D3DFMT_X8R8G8B8};
     ASSERT_TRUE(app->FindBestFullScreenSettings(false, false));
-    EXPECT_EQ(app->settings.fullScreenMode.displayMode.Width, 800u) << "no mode of the desktop width: the first";
+    EXPECT_EQ(app->settings.fullScreenMode.displayMode.Width, 800u)
+        << "no mode of the desktop width: the first";
 
     // A desktop without a known rate (as Wine reports it) keeps its own mode and rate.
     d3d.adapters[0].desktop = {1024, 768, 0, D3DFMT_X8R8G8B8};
@@ -406,13 +416,14 @@ TEST(RealDirect3D, EnumeratesAndChoosesUsableSettings)
     EXPECT_EQ(f.displayMode.Height, desktop.Height);
     EXPECT_NE(w.depthStencilFormat, D3DFMT_UNKNOWN);
 
-    std::cout << "windowed: device type " << w.device->deviceType << ", adapter format " << w.combo->adapterFormat
-              << ", back buffer " << w.combo->backBufferFormat << ", depth " << w.depthStencilFormat
-              << ", multisample " << w.multiSampleType << ", vertex processing "
+    std::cout << "windowed: device type " << w.device->deviceType << ", adapter format "
+              << w.combo->adapterFormat << ", back buffer " << w.combo->backBufferFormat << ", depth "
+              << w.depthStencilFormat << ", multisample " << w.multiSampleType << ", vertex processing "
               << static_cast<UINT>(w.vertexProcessing) << ", interval 0x" << std::hex << w.presentInterval
               << std::dec << "\nfull screen: device type " << f.device->deviceType << ", "
               << f.displayMode.Width << "x" << f.displayMode.Height << "@" << f.displayMode.RefreshRate
-              << " format " << f.displayMode.Format << ", back buffer " << f.combo->backBufferFormat << ", depth "
-              << f.depthStencilFormat << ", vertex processing " << static_cast<UINT>(f.vertexProcessing)
-              << ", interval 0x" << std::hex << f.presentInterval << std::dec << "\n";
+              << " format " << f.displayMode.Format << ", back buffer " << f.combo->backBufferFormat
+              << ", depth " << f.depthStencilFormat << ", vertex processing "
+              << static_cast<UINT>(f.vertexProcessing) << ", interval 0x" << std::hex << f.presentInterval
+              << std::dec << "\n";
 }

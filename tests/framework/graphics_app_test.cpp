@@ -25,7 +25,7 @@ void Resize(HWND window, int width, int height)
 // ---- On Wine's real device ------------------------------------------------------------------
 
 class RealDevice : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         app = std::make_unique<RecordingApp>(windows);
@@ -46,7 +46,8 @@ protected:
 
 TEST_F(RealDevice, CreateRunsTheLifeCycleInOrder)
 {
-    EXPECT_EQ(app->calls, (Calls{"InitScene", "ApplyWindowMode(windowed)", "OnDeviceCreated", "OnDeviceReset"}));
+    EXPECT_EQ(app->calls,
+              (Calls{"InitScene", "ApplyWindowMode(windowed)", "OnDeviceCreated", "OnDeviceReset"}));
     EXPECT_TRUE(app->active);
     EXPECT_TRUE(app->windowed);
     EXPECT_TRUE(app->deviceObjectsCreated && app->deviceObjectsReset);
@@ -82,6 +83,9 @@ TEST_F(RealDevice, MinimisedWindowKeepsTheDevice)
 {
     ShowWindow(windows.view, SW_SHOWMINNOACTIVE);
     PumpMessages();
+    RECT client;
+    GetClientRect(windows.view, &client);
+    ASSERT_TRUE(IsRectEmpty(&client)) << "a minimised window has no client area";
     app->ClearCalls();
     EXPECT_EQ(app->HandleSizeChange(), S_OK);
     ShowWindow(windows.view, SW_SHOWNOACTIVATE);
@@ -192,7 +196,7 @@ namespace {
 constexpr DWORD kHardwareTnL = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
 
 class StandIn : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         FakeDirect3D::Adapter& adapter = d3d.adapters[0];
@@ -214,7 +218,8 @@ protected:
     std::vector<D3DDEVTYPE> CreatedTypes() const
     {
         std::vector<D3DDEVTYPE> types;
-        for (const auto& call : d3d.createCalls) types.push_back(call.type);
+        for (const auto& call : d3d.createCalls)
+            types.push_back(call.type);
         return types;
     }
 
@@ -290,10 +295,9 @@ TEST_F(StandIn, FailingOnDeviceResetFallsBackToTheReferenceDevice)
     app->deviceResetResult = E_FAIL;
     app->deviceResetFailures = 1;
     ASSERT_EQ(Create(), S_OK);
-    EXPECT_EQ(app->calls,
-              (Calls{"InitScene", "ApplyWindowMode(windowed)", "OnDeviceCreated", "OnDeviceReset", "OnDeviceLost",
-                     "OnDeviceDestroyed", "ApplyWindowMode(windowed)", "ApplyWindowMode(windowed)",
-                     "OnDeviceCreated", "OnDeviceReset"}));
+    EXPECT_EQ(app->calls, (Calls{"InitScene", "ApplyWindowMode(windowed)", "OnDeviceCreated", "OnDeviceReset",
+                                 "OnDeviceLost", "OnDeviceDestroyed", "ApplyWindowMode(windowed)",
+                                 "ApplyWindowMode(windowed)", "OnDeviceCreated", "OnDeviceReset"}));
     EXPECT_EQ(CreatedTypes(), (std::vector<D3DDEVTYPE>{D3DDEVTYPE_HAL, D3DDEVTYPE_REF}));
     EXPECT_EQ(d3d.createCalls[0].flags, static_cast<DWORD>(D3DCREATE_HARDWARE_VERTEXPROCESSING));
     EXPECT_EQ(d3d.createCalls[0].focusWindow, windows.popup);
@@ -302,10 +306,11 @@ TEST_F(StandIn, FailingOnDeviceResetFallsBackToTheReferenceDevice)
     EXPECT_EQ(app->device.Get(), &reference);
     EXPECT_EQ(hal.References(), 0u) << "the failed device was released";
     ASSERT_EQ(capture.Boxes().size(), 1u);
-    EXPECT_EQ(capture.Boxes()[0].text,
-              L"Generic application error. Enable\ndebug output for detailed information.\n\nSwitching to the "
-              L"reference rasterizer,\na software device that implements the entire\nDirect3D feature set, but "
-              L"runs very slowly.");
+    EXPECT_EQ(
+        capture.Boxes()[0].text,
+        L"Generic application error. Enable\ndebug output for detailed information.\n\nSwitching to the "
+        L"reference rasterizer,\na software device that implements the entire\nDirect3D feature set, but "
+        L"runs very slowly.");
     EXPECT_EQ(capture.Boxes()[0].type, static_cast<UINT>(MB_ICONWARNING));
     EXPECT_TRUE(app->active);
 }
@@ -315,7 +320,8 @@ TEST_F(StandIn, MissingMediaSkipsTheFallbackAndIsFatal)
     app->deviceCreatedResult = AppError::MediaNotFound;
     EXPECT_EQ(Create(), AppError::MediaNotFound);
     EXPECT_EQ(CreatedTypes(), (std::vector<D3DDEVTYPE>{D3DDEVTYPE_HAL}));
-    EXPECT_EQ(app->calls, (Calls{"InitScene", "ApplyWindowMode(windowed)", "OnDeviceCreated", "OnDeviceDestroyed"}));
+    EXPECT_EQ(app->calls,
+              (Calls{"InitScene", "ApplyWindowMode(windowed)", "OnDeviceCreated", "OnDeviceDestroyed"}));
     ASSERT_EQ(capture.Boxes().size(), 1u);
     EXPECT_EQ(capture.Boxes()[0].text, L"Could not load required media." + kFatalSuffix);
     EXPECT_EQ(windows.Received(WM_CLOSE), 1);
@@ -363,9 +369,10 @@ TEST_F(StandIn, NonZeroReferenceCountIsFatal)
     app->ReleaseDevice();
     EXPECT_FALSE(app->device);
     ASSERT_EQ(capture.Boxes().size(), 1u);
-    EXPECT_EQ(capture.Boxes()[0].text, L"A D3D object has a non-zero reference\ncount (meaning things were not "
-                                       L"properly\ncleaned up)." +
-                                           kFatalSuffix);
+    EXPECT_EQ(capture.Boxes()[0].text,
+              L"A D3D object has a non-zero reference\ncount (meaning things were not "
+              L"properly\ncleaned up)." +
+                  kFatalSuffix);
     hal.Release();
 }
 
@@ -375,7 +382,8 @@ TEST_F(StandIn, FailedSwitchToFullScreenReturnsToWindowed)
     hal.resetResult = E_FAIL;
     app->ClearCalls();
     EXPECT_EQ(app->SwitchFullScreen(), AppError::ResetFailed);
-    EXPECT_EQ(app->calls, (Calls{"ApplyWindowMode(full screen)", "OnDeviceLost", "ApplyWindowMode(windowed)"}));
+    EXPECT_EQ(app->calls,
+              (Calls{"ApplyWindowMode(full screen)", "OnDeviceLost", "ApplyWindowMode(windowed)"}));
     EXPECT_TRUE(app->windowed);
     EXPECT_TRUE(app->settings.windowed);
     EXPECT_EQ(app->mainWindow, windows.view);
@@ -423,7 +431,8 @@ TEST_F(StandIn, SwitchBetweenDeviceTypesRecreatesTheDevice)
                                  "ApplyWindowMode(full screen)", "OnDeviceCreated", "OnDeviceReset"}));
     EXPECT_FALSE(d3d.createCalls[1].parameters.Windowed);
     EXPECT_EQ(d3d.createCalls[1].parameters.BackBufferWidth, 1024u);
-    EXPECT_EQ(d3d.createCalls[1].parameters.PresentationInterval, static_cast<UINT>(D3DPRESENT_INTERVAL_DEFAULT));
+    EXPECT_EQ(d3d.createCalls[1].parameters.PresentationInterval,
+              static_cast<UINT>(D3DPRESENT_INTERVAL_DEFAULT));
     EXPECT_EQ(d3d.createCalls[1].parameters.hDeviceWindow, windows.popup);
 
     // The device becomes unusable in full screen: back to a window on a new device.
@@ -454,7 +463,8 @@ TEST_F(StandIn, StartFailuresAreFatal)
     EXPECT_EQ(app->CreateWithDirect3D(nullptr), AppError::NoDirect3D);
     ASSERT_EQ(capture.Boxes().size(), 1u);
     EXPECT_EQ(capture.Boxes()[0].text.rfind(L"Could not initialize Direct3D. You may\n", 0), 0u);
-    EXPECT_EQ(capture.Boxes()[0].text.substr(capture.Boxes()[0].text.size() - kFatalSuffix.size()), kFatalSuffix);
+    EXPECT_EQ(capture.Boxes()[0].text.substr(capture.Boxes()[0].text.size() - kFatalSuffix.size()),
+              kFatalSuffix);
 
     capture.Reset();
     d3d.adapters.clear();

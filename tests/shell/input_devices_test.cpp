@@ -3,30 +3,33 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 class InputWindow : public testing::Test {
-protected:
-    void SetUp() override
+  protected:
+    /// One shown window for the whole program. Without a window manager Wine waits two seconds
+    /// when an active window is destroyed, so it is left for the process exit.
+    static void SetUpTestSuite()
     {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"TessaronInputTest";
-        RegisterClassW(&windowClass); // already registered by an earlier test: fine
-        window = CreateWindowExW(0, L"TessaronInputTest", L"Tessaron input test", WS_OVERLAPPEDWINDOW, 50, 50,
-                                 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(window, nullptr);
+        RegisterClassW(&windowClass);
+        window = CreateWindowExW(0, L"TessaronInputTest", L"Tessaron input test", WS_POPUP, 50, 50, 300, 200,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
     }
-    void TearDown() override { DestroyWindow(window); }
+    void SetUp() override { ASSERT_NE(window, nullptr); }
 
-    HWND window = nullptr;
+    static HWND window;
 };
+
+HWND InputWindow::window = nullptr;
 
 } // namespace
 
@@ -45,7 +48,8 @@ TEST_F(InputWindow, CreatesKeyboardAndMouseWithTheirDataFormats)
         << "the mouse delivers the extended state, not the four-button one";
 
     EXPECT_EQ(BindInputDevices(devices, window), S_OK);
-    EXPECT_EQ(devices.keyboard->GetDeviceState(sizeof keys, keys), DI_OK) << "still acquired after re-binding";
+    EXPECT_EQ(devices.keyboard->GetDeviceState(sizeof keys, keys), DI_OK)
+        << "still acquired after re-binding";
 
     ReleaseInputDevices(devices);
     EXPECT_FALSE(devices.directInput || devices.keyboard || devices.mouse);

@@ -13,9 +13,15 @@
 namespace {
 
 LONGLONG scriptedTicks = 0;
-LONGLONG ScriptedTicks() { return scriptedTicks; }
+LONGLONG ScriptedTicks()
+{
+    return scriptedTicks;
+}
 DWORD scriptedMilliseconds = 0;
-DWORD ScriptedMilliseconds() { return scriptedMilliseconds; }
+DWORD ScriptedMilliseconds()
+{
+    return scriptedMilliseconds;
+}
 
 /// Runs the same story on a timer whose clock is set through setClock (in seconds).
 void CheckStopStopStart(CAppTimer& timer, const std::function<void(double)>& setClock)
@@ -83,12 +89,14 @@ TEST(AppTimer, ProcessTimerMeasuresRealTime)
 TEST(GrowArray, ValueModeGrowsFrom16To32AndKeepsOrder)
 {
     GrowArray values(GrowArray::Mode::Value, sizeof(int));
-    for (int i = 0; i < 16; ++i) ASSERT_EQ(values.AddValue(i * 10), S_OK);
+    for (int i = 0; i < 16; ++i)
+        ASSERT_EQ(values.AddValue(i * 10), S_OK);
     EXPECT_EQ(values.Capacity(), 16u);
     ASSERT_EQ(values.AddValue(160), S_OK);
     EXPECT_EQ(values.Capacity(), 32u);
     ASSERT_EQ(values.Count(), 17u);
-    for (UINT i = 0; i < 17; ++i) EXPECT_EQ(values.ValueAt<int>(i), static_cast<int>(i) * 10);
+    for (UINT i = 0; i < 17; ++i)
+        EXPECT_EQ(values.ValueAt<int>(i), static_cast<int>(i) * 10);
     EXPECT_TRUE(values.ContainsValue(70));
     EXPECT_FALSE(values.ContainsValue(75));
     EXPECT_EQ(values.AddValue(short{1}), E_INVALIDARG) << "a value of another size";
@@ -133,7 +141,7 @@ TEST(CopyTextBounded, CopiesAndAlwaysTerminates)
 }
 
 class MediaLookup : public testing::Test {
-protected:
+  protected:
     static constexpr const char* kProbe = "tessaron_media_probe.txt";
     void SetUp() override
     {

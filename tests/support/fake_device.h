@@ -6,7 +6,7 @@
 #include "support/device_stand_in_base.h"
 
 class FakeBackBuffer : public IDirect3DSurface9 {
-public:
+  public:
     D3DSURFACE_DESC desc{};
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
@@ -17,7 +17,10 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, void*, DWORD*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID) override { return E_NOTIMPL; }
     DWORD STDMETHODCALLTYPE SetPriority(DWORD) override { return 0; }
@@ -39,7 +42,7 @@ public:
 };
 
 class FakeDevice : public DeviceStandInBase {
-public:
+  public:
     HRESULT cooperativeLevel = S_OK;
     HRESULT resetResult = S_OK;
     HRESULT presentResult = S_OK;
@@ -76,14 +79,15 @@ public:
         ++presentCalls;
         return presentResult;
     }
-    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT, UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface9** surface) override
+    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT, UINT, D3DBACKBUFFER_TYPE,
+                                            IDirect3DSurface9** surface) override
     {
         backBuffer.AddRef();
         *surface = &backBuffer;
         return S_OK;
     }
 
-private:
+  private:
     void Follow(const D3DPRESENT_PARAMETERS& parameters)
     {
         lastParameters = parameters;

@@ -47,7 +47,8 @@ UINT FakeDirect3D::GetAdapterModeCount(UINT adapter, D3DFORMAT format)
 {
     if (adapter >= adapters.size()) return 0;
     UINT count = 0;
-    for (const D3DDISPLAYMODE& mode : adapters[adapter].modes) count += mode.Format == format;
+    for (const D3DDISPLAYMODE& mode : adapters[adapter].modes)
+        count += mode.Format == format;
     return count;
 }
 
@@ -75,11 +76,12 @@ HRESULT FakeDirect3D::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT a
                                       D3DFORMAT backBufferFormat, WINBOOL windowed)
 {
     if (adapter >= adapters.size()) return D3DERR_INVALIDCALL;
-    return deviceTypeOk(type, adapterFormat, backBufferFormat, windowed != FALSE) ? S_OK : D3DERR_NOTAVAILABLE;
+    return deviceTypeOk(type, adapterFormat, backBufferFormat, windowed != FALSE) ? S_OK
+                                                                                  : D3DERR_NOTAVAILABLE;
 }
 
-HRESULT FakeDirect3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT, DWORD usage, D3DRESOURCETYPE,
-                                        D3DFORMAT format)
+HRESULT FakeDirect3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT, DWORD usage,
+                                        D3DRESOURCETYPE, D3DFORMAT format)
 {
     if (adapter >= adapters.size() || usage != D3DUSAGE_DEPTHSTENCIL) return D3DERR_INVALIDCALL;
     return depthStencilOk(type, format) ? S_OK : D3DERR_NOTAVAILABLE;

@@ -12,7 +12,7 @@
 #include <vector>
 
 class FakeDirect3D : public IDirect3D9 {
-public:
+  public:
     struct Adapter {
         D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
         std::vector<D3DDISPLAYMODE> modes;
@@ -25,8 +25,8 @@ public:
     static FakeDirect3D SingleHalAdapter();
 
     std::vector<Adapter> adapters;
-    std::function<bool(D3DDEVTYPE, D3DFORMAT adapterFormat, D3DFORMAT backBuffer, bool windowed)> deviceTypeOk =
-        [](D3DDEVTYPE, D3DFORMAT, D3DFORMAT, bool) { return true; };
+    std::function<bool(D3DDEVTYPE, D3DFORMAT adapterFormat, D3DFORMAT backBuffer, bool windowed)>
+        deviceTypeOk = [](D3DDEVTYPE, D3DFORMAT, D3DFORMAT, bool) { return true; };
     std::function<bool(D3DDEVTYPE, D3DFORMAT depthStencil)> depthStencilOk = [](D3DDEVTYPE, D3DFORMAT) {
         return true;
     };
@@ -58,8 +58,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override;
     HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
                                               D3DFORMAT backBufferFormat, WINBOOL windowed) override;
-    HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
-                                                D3DRESOURCETYPE resourceType, D3DFORMAT format) override;
+    HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                                                DWORD usage, D3DRESOURCETYPE resourceType,
+                                                D3DFORMAT format) override;
     HRESULT STDMETHODCALLTYPE CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format,
                                                          WINBOOL windowed, D3DMULTISAMPLE_TYPE multiSample,
                                                          DWORD* qualityLevels) override;
@@ -76,6 +77,6 @@ public:
                                            D3DPRESENT_PARAMETERS* parameters,
                                            IDirect3DDevice9** device) override;
 
-private:
+  private:
     ULONG references = 1;
 };

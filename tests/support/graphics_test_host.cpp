@@ -56,9 +56,15 @@ void ErrorBoxCapture::Reset()
     error_box_testing::Capture(CaptureBox);
 }
 
-ErrorBoxCapture::~ErrorBoxCapture() { error_box_testing::Capture(nullptr); }
+ErrorBoxCapture::~ErrorBoxCapture()
+{
+    error_box_testing::Capture(nullptr);
+}
 
-const std::vector<ErrorBoxCapture::Box>& ErrorBoxCapture::Boxes() const { return capturedBoxes; }
+const std::vector<ErrorBoxCapture::Box>& ErrorBoxCapture::Boxes() const
+{
+    return capturedBoxes;
+}
 
 TestWindows::TestWindows()
 {
@@ -67,10 +73,9 @@ TestWindows::TestWindows()
     // Without a window manager Wine waits two seconds for a captioned window to be withdrawn
     // when it is hidden or destroyed; a borderless one goes at once unless it is active.
     view = CreateWindowExW(0, kViewClass, L"Tessaron test view", WS_POPUP, kViewLeft, kViewTop, kViewWidth,
-                           kViewHeight, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
-    popup = CreateWindowExW(0, kPopupClass, L"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, view, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+                           kViewHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    popup = CreateWindowExW(0, kPopupClass, L"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, view,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(view, SW_SHOWNOACTIVATE);
     UpdateWindow(view);
     PumpMessages();
@@ -121,7 +126,10 @@ RecordingApp::RecordingApp(TestWindows& windows) : windows(windows)
     enumeration.usesDepthBuffer = true;
 }
 
-RecordingApp::~RecordingApp() { DestroyGraphics(); }
+RecordingApp::~RecordingApp()
+{
+    DestroyGraphics();
+}
 
 HRESULT RecordingApp::ApplyWindowMode()
 {

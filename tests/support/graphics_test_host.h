@@ -12,7 +12,7 @@
 
 /// Routes ShowError's boxes into a list while it lives (and forgets earlier fatal messages).
 class ErrorBoxCapture {
-public:
+  public:
     struct Box {
         std::wstring text;
         std::wstring caption;
@@ -28,7 +28,7 @@ public:
 };
 
 class TestWindows {
-public:
+  public:
     static constexpr int kViewLeft = 40, kViewTop = 30, kViewWidth = 420, kViewHeight = 340;
 
     TestWindows();
@@ -54,7 +54,7 @@ TestWindows& SharedTestWindows();
 void PumpMessages();
 
 class RecordingApp : public CGraphicsApp {
-public:
+  public:
     explicit RecordingApp(TestWindows& windows);
     ~RecordingApp() override;
 
@@ -84,6 +84,6 @@ public:
     HRESULT deviceResetResult = S_OK;
     int deviceResetFailures = -1; ///< how many OnDeviceReset calls fail (-1: all of them)
 
-private:
+  private:
     HRESULT Record(const char* name, HRESULT result);
 };
