@@ -1,0 +1,102 @@
+#include "framework/app_error.h"
+
+#include <d3d9.h>
+
+namespace {
+
+const char kFatalSuffix[] = "\n\nThis sample will now exit.";
+const char kReferenceSuffix[] =
+    "\n\nSwitching to the reference rasterizer,\na software device that implements "
+    "the entire\nDirect3D feature set, but runs very slowly.";
+
+/// Set by the first fatal message of the run.
+bool fatalMessageShown = false;
+error_box_testing::Presenter presenter = nullptr;
+
+void PresentBox(const std::wstring& text, const wchar_t* caption, UINT type)
+{
+    if (presenter)
+        presenter(text.c_str(), caption, type);
+    else
+        MessageBoxW(nullptr, text.c_str(), caption, type);
+}
+
+} // namespace
+
+const char* ErrorText(HRESULT code)
+{
+    switch (code) {
+    case AppError::NoDirect3D:
+        return "Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX "
+               "is correctly installed on your\nsystem.  Also make sure that this program\nwas compiled "
+               "with header files that match\nthe installed DirectX DLLs.";
+    case AppError::NoCompatibleDevices:
+        return "Could not find any compatible Direct3D\ndevices.";
+    case AppError::NoWindowableDevices:
+        return "This sample cannot run in a desktop\nwindow with the current display settings.\nPlease "
+               "change your desktop settings to a\n16- or 32-bit display mode and re-run this\nsample.";
+    case AppError::NoHardwareDevice:
+        return "No hardware-accelerated Direct3D devices\nwere found.";
+    case AppError::HalNotCompatible:
+        return "This sample requires functionality that is\nnot available on your Direct3D "
+               "hardware\naccelerator.";
+    case AppError::NoWindowedHal:
+        return "Your Direct3D hardware accelerator cannot\nrender into a window.\nPress F2 while the app "
+               "is running to see a\nlist of available devices and modes.";
+    case AppError::NoDesktopHal:
+        return "Your Direct3D hardware accelerator cannot\nrender into a window with the current\ndesktop "
+               "display settings.\nPress F2 while the app is running to see a\nlist of available devices "
+               "and modes.";
+    case AppError::NoHalThisMode:
+        return "This sample requires functionality that is\nnot available on your Direct3D "
+               "hardware\naccelerator with the current desktop display\nsettings.\nPress F2 while the app "
+               "is running to see a\nlist of available devices and modes.";
+    case AppError::NonZeroRefCount:
+        return "A D3D object has a non-zero reference\ncount (meaning things were not properly\ncleaned "
+               "up).";
+    case AppError::MediaNotFound:
+    case kFileNotFoundResult:
+        return "Could not load required media.";
+    case AppError::ResetFailed:
+        return "Could not reset the Direct3D device.";
+    case AppError::NullReference:
+        return "Warning: Nothing will be rendered.\nThe reference rendering device was selected, but "
+               "your\ncomputer only has a reduced-functionality reference device\ninstalled.  Install "
+               "the DirectX SDK to get the full\nreference device.\n";
+    case E_OUTOFMEMORY:
+        return "Not enough memory.";
+    case D3DERR_OUTOFVIDEOMEMORY:
+        return "Not enough video memory.";
+    default:
+        return "Generic application error. Enable\ndebug output for detailed information.";
+    }
+}
+
+std::wstring ErrorMessage(HRESULT code, MessageKind kind)
+{
+    std::string text = ErrorText(code);
+    if (kind == MessageKind::Fatal) text += kFatalSuffix;
+    if (kind == MessageKind::SwitchToReference) text += kReferenceSuffix;
+    // The texts are plain ASCII, so each byte is one character.
+    return std::wstring(text.begin(), text.end());
+}
+
+HRESULT ReportError(HRESULT code, MessageKind kind, const wchar_t* caption, HWND windowToClose)
+{
+    if (fatalMessageShown) return code;
+    const std::wstring text = ErrorMessage(code, kind);
+    if (kind == MessageKind::Fatal) {
+        fatalMessageShown = true;
+        PresentBox(text, caption, MB_ICONERROR);
+        if (windowToClose) SendMessageW(windowToClose, WM_CLOSE, 0, 0);
+    } else {
+        PresentBox(text, caption, MB_ICONWARNING);
+    }
+    return code;
+}
+
+void error_box_testing::Capture(Presenter newPresenter)
+{
+    presenter = newPresenter;
+    fatalMessageShown = false;
+}

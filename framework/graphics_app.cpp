@@ -1,0 +1,393 @@
+#include "framework/graphics_app.h"
+
+#include "shell/app_timer.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+/// The Direct3D 9 version the program was written against.
+constexpr UINT kSdkVersion = 31;
+
+CGraphicsApp* instance = nullptr;
+/// Pauses nest across every caller; the application is active only at 0.
+unsigned pauseCount = 0;
+
+DWORD BehaviorFlagsFor(VertexProcessing kind)
+{
+    switch (kind) {
+    case VertexProcessing::Software:
+        return D3DCREATE_SOFTWARE_VERTEXPROCESSING;
+    case VertexProcessing::Mixed:
+        return D3DCREATE_MIXED_VERTEXPROCESSING;
+    case VertexProcessing::Hardware:
+        return D3DCREATE_HARDWARE_VERTEXPROCESSING;
+    case VertexProcessing::PureHardware:
+        return D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE;
+    }
+    return 0;
+}
+
+LONG Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+LONG Height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
+
+} // namespace
+
+CGraphicsApp::CGraphicsApp()
+{
+    instance = this;
+    // Inactive until Create has finished.
+    Pause(true);
+}
+
+CGraphicsApp::~CGraphicsApp()
+{
+    if (clipCursorFullScreen) ClipCursor(nullptr);
+    // There is one application per process; its pauses end with it.
+    if (instance == this) {
+        instance = nullptr;
+        pauseCount = 0;
+    }
+}
+
+CGraphicsApp* CGraphicsApp::Instance()
+{
+    return instance;
+}
+
+unsigned CGraphicsApp::PauseCount()
+{
+    return pauseCount;
+}
+
+HRESULT CGraphicsApp::AcceptDevice(const D3DCAPS9&, DWORD, D3DFORMAT)
+{
+    return S_OK;
+}
+
+bool CGraphicsApp::AcceptDeviceCallback(const D3DCAPS9& caps, VertexProcessing kind,
+                                        D3DFORMAT backBufferFormat)
+{
+    if (!instance) return true;
+    return instance->AcceptDevice(caps, BehaviorFlagsFor(kind), backBufferFormat) >= 0;
+}
+
+HRESULT CGraphicsApp::ShowError(HRESULT code, MessageKind kind)
+{
+    return ReportError(code, kind, windowTitle, mainWindow);
+}
+
+// ---- Start and end -------------------------------------------------------------------------
+
+HRESULT CGraphicsApp::Create(HINSTANCE)
+{
+    ComPtr<IDirect3D9> direct3d;
+    direct3d.Attach(Direct3DCreate9(kSdkVersion));
+    return CreateWithDirect3D(direct3d);
+}
+
+HRESULT CGraphicsApp::CreateWithDirect3D(ComPtr<IDirect3D9> direct3d)
+{
+    if (!direct3d) return ShowError(AppError::NoDirect3D, MessageKind::Fatal);
+    d3d = direct3d;
+
+    enumeration.d3d = d3d.Get();
+    enumeration.acceptDevice = AcceptDeviceCallback;
+    HRESULT hr = enumeration.Enumerate();
+    if (FAILED(hr)) return FailCreate(hr);
+
+    GetWindowRect(mainWindow, &windowRect);
+    GetClientRect(mainWindow, &clientRect);
+
+    hr = ChooseInitialSettings();
+    if (SUCCEEDED(hr)) {
+        AppTimer(kTimerStart);
+        hr = InitScene();
+    }
+    if (FAILED(hr)) return FailCreate(hr);
+
+    hr = InitDevice();
+    if (FAILED(hr)) return FailCreate(hr);
+
+    Pause(false);
+    return S_OK;
+}
+
+HRESULT CGraphicsApp::FailCreate(HRESULT code)
+{
+    ReleaseDirect3D();
+    return ShowError(code, MessageKind::Fatal);
+}
+
+void CGraphicsApp::ReleaseDirect3D()
+{
+    enumeration.d3d = nullptr;
+    d3d.Reset();
+}
+
+void CGraphicsApp::DestroyGraphics()
+{
+    ReleaseDevice();
+    ShutdownScene();
+    ReleaseDirect3D();
+}
+
+HRESULT CGraphicsApp::ChooseInitialSettings()
+{
+    const bool foundFullScreen = FindBestFullScreenSettings(false, false);
+    const bool foundWindowed = FindBestWindowedSettings(false, false);
+
+    if (fullScreenAtStart && foundFullScreen) settings.windowed = false;
+    if (!foundWindowed) {
+        if (!foundFullScreen) return AppError::NoCompatibleDevices;
+        settings.windowed = false;
+    }
+    return S_OK;
+}
+
+void CGraphicsApp::BuildPresentParameters()
+{
+    const ModeSettings& mode = settings.Active();
+    presentParameters = {};
+    presentParameters.Windowed = settings.windowed;
+    presentParameters.BackBufferCount = 1;
+    presentParameters.MultiSampleType = mode.multiSampleType;
+    presentParameters.MultiSampleQuality = mode.multiSampleQuality;
+    presentParameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    presentParameters.EnableAutoDepthStencil = enumeration.usesDepthBuffer;
+    presentParameters.hDeviceWindow = mainWindow;
+    if (enumeration.usesDepthBuffer) {
+        presentParameters.Flags = D3DPRESENTFLAG_DISCARD_DEPTHSTENCIL;
+        presentParameters.AutoDepthStencilFormat = mode.depthStencilFormat;
+    }
+    if (windowed) {
+        presentParameters.BackBufferWidth = static_cast<UINT>(Width(clientRect));
+        presentParameters.BackBufferHeight = static_cast<UINT>(Height(clientRect));
+        presentParameters.FullScreen_RefreshRateInHz = 0;
+    } else {
+        presentParameters.BackBufferWidth = mode.displayMode.Width;
+        presentParameters.BackBufferHeight = mode.displayMode.Height;
+        presentParameters.FullScreen_RefreshRateInHz = mode.displayMode.RefreshRate;
+    }
+    presentParameters.BackBufferFormat = mode.combo ? mode.combo->backBufferFormat : D3DFMT_UNKNOWN;
+    presentParameters.PresentationInterval = mode.presentInterval;
+}
+
+// ---- Device: create/release and reset/lost -------------------------------------------------
+
+HRESULT CGraphicsApp::InitDevice()
+{
+    const ModeSettings& mode = settings.Active();
+    if (!mode.combo || !d3d) return AppError::NoCompatibleDevices;
+    const bool wasHal = mode.device->deviceType == D3DDEVTYPE_HAL;
+
+    windowed = settings.windowed;
+    HRESULT hr = ApplyWindowMode();
+    if (FAILED(hr)) return hr;
+    BuildPresentParameters();
+
+    if (mode.device->caps.PrimitiveMiscCaps & D3DPMISCCAPS_NULLREFERENCE)
+        ShowError(AppError::NullReference, MessageKind::Warning);
+
+    const DWORD flags = BehaviorFlagsFor(mode.vertexProcessing);
+    hr = d3d->CreateDevice(mode.combo->adapterOrdinal, mode.combo->deviceType, focusWindow, flags,
+                           &presentParameters, device.ReleaseAndGetAddressOf());
+    if (SUCCEEDED(hr)) {
+        if (windowed) RestoreWindowRect();
+        behaviorFlags = flags;
+        hr = CreateDeviceObjects();
+        if (SUCCEEDED(hr)) return S_OK;
+        ReleaseDevice();
+    }
+
+    // A device that fails on the hardware may still work on the reference rasterizer; missing
+    // media would fail there too.
+    if (hr != AppError::MediaNotFound && hr != kFileNotFoundResult && wasHal &&
+        FindBestWindowedSettings(false, true)) {
+        windowed = true;
+        ApplyWindowMode(); // InitDevice below applies the mode again and checks the result
+        RestoreWindowRect();
+        ShowError(hr, MessageKind::SwitchToReference);
+        return InitDevice();
+    }
+    return hr;
+}
+
+/// Everything after a successful CreateDevice: device facts, cursor, then both pairs of the
+/// application's device objects.
+HRESULT CGraphicsApp::CreateDeviceObjects()
+{
+    HRESULT hr = device->GetDeviceCaps(&caps);
+    if (FAILED(hr)) return hr;
+    hr = ReadBackBufferDesc();
+    if (FAILED(hr)) return hr;
+    ClipCursorToMode();
+
+    hr = OnDeviceCreated();
+    if (FAILED(hr)) {
+        OnDeviceDestroyed();
+        return hr;
+    }
+    deviceObjectsCreated = true;
+
+    hr = OnDeviceReset();
+    if (FAILED(hr)) {
+        OnDeviceLost();
+        return hr;
+    }
+    deviceObjectsReset = true;
+    return S_OK;
+}
+
+void CGraphicsApp::ReleaseDevice()
+{
+    if (!device) return;
+    if (deviceObjectsReset) {
+        deviceObjectsReset = false;
+        OnDeviceLost();
+    }
+    if (deviceObjectsCreated) {
+        deviceObjectsCreated = false;
+        OnDeviceDestroyed();
+    }
+    const unsigned long remaining = device.Reset();
+    if (remaining > 0) ShowError(AppError::NonZeroRefCount, MessageKind::Fatal);
+}
+
+HRESULT CGraphicsApp::ResetDevice()
+{
+    if (!device) return D3DERR_INVALIDCALL;
+    if (deviceObjectsReset) {
+        deviceObjectsReset = false;
+        OnDeviceLost();
+    }
+
+    HRESULT hr = device->Reset(&presentParameters);
+    if (FAILED(hr)) return hr;
+    hr = ReadBackBufferDesc();
+    if (FAILED(hr)) return hr;
+    ClipCursorToMode();
+
+    hr = OnDeviceReset();
+    if (FAILED(hr)) {
+        OnDeviceLost();
+        return hr;
+    }
+    deviceObjectsReset = true;
+    return S_OK;
+}
+
+HRESULT CGraphicsApp::ReadBackBufferDesc()
+{
+    ComPtr<IDirect3DSurface9> backBuffer;
+    HRESULT hr = device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.GetAddressOf());
+    if (FAILED(hr)) return hr;
+    return backBuffer->GetDesc(&backBufferDesc);
+}
+
+void CGraphicsApp::ClipCursorToMode()
+{
+    if (!clipCursorFullScreen) return;
+    if (windowed) {
+        ClipCursor(nullptr);
+        return;
+    }
+    RECT bounds;
+    GetWindowRect(mainWindow, &bounds);
+    ClipCursor(&bounds);
+}
+
+/// Puts the render window back where windowRect says. windowRect is in screen coordinates;
+/// a child window (the form's view) is positioned in its parent's client coordinates.
+void CGraphicsApp::RestoreWindowRect()
+{
+    RECT bounds = windowRect;
+    if (GetWindowLongPtrW(mainWindow, GWL_STYLE) & WS_CHILD)
+        MapWindowPoints(nullptr, GetParent(mainWindow), reinterpret_cast<POINT*>(&bounds), 2);
+    SetWindowPos(mainWindow, HWND_NOTOPMOST, bounds.left, bounds.top, Width(bounds), Height(bounds),
+                 SWP_SHOWWINDOW);
+}
+
+// ---- Frames, size and pause ----------------------------------------------------------------
+
+HRESULT CGraphicsApp::RenderFrame()
+{
+    if (!device) return D3DERR_INVALIDCALL;
+    if (deviceLost) {
+        const HRESULT level = device->TestCooperativeLevel();
+        if (FAILED(level)) {
+            if (level == D3DERR_DEVICELOST) return S_OK; // not yet; try again next time
+            if (level != D3DERR_DEVICENOTRESET) return level;
+            if (windowed) {
+                // The desktop may have changed format while the device was lost.
+                ModeSettings& mode = settings.windowedMode;
+                if (SUCCEEDED(d3d->GetAdapterDisplayMode(mode.adapter->adapterOrdinal, &mode.displayMode)))
+                    presentParameters.BackBufferFormat = mode.displayMode.Format;
+            }
+            return ResetDevice();
+        }
+        deviceLost = false;
+    }
+
+    const double now = AppTimer(kTimerAppTime);
+    const double elapsed = AppTimer(kTimerElapsed);
+    if (elapsed == 0.0) return S_OK;
+    appTime = static_cast<float>(now);
+    elapsedTime = static_cast<float>(elapsed);
+
+    HRESULT hr = AdvanceFrame();
+    if (FAILED(hr)) return hr;
+    hr = RenderScene();
+    if (FAILED(hr)) return hr;
+    if (device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) deviceLost = true;
+    return S_OK;
+}
+
+HRESULT CGraphicsApp::HandleSizeChange()
+{
+    // Size messages of the view only matter while it is the render window.
+    if (suppressResize || !windowed) return S_OK;
+
+    RECT newWindow, newClient;
+    GetWindowRect(mainWindow, &newWindow);
+    GetClientRect(mainWindow, &newClient);
+    // A minimised window has no client area; keep the last size until it is restored.
+    if (Width(newClient) <= 0 || Height(newClient) <= 0) return S_OK;
+
+    const bool unchanged = Width(newClient) == Width(clientRect) && Height(newClient) == Height(clientRect);
+    windowRect = newWindow;
+    clientRect = newClient;
+    if (unchanged) return S_OK;
+
+    Pause(true);
+    presentParameters.BackBufferWidth = static_cast<UINT>(Width(clientRect));
+    presentParameters.BackBufferHeight = static_cast<UINT>(Height(clientRect));
+    HRESULT hr = S_OK;
+    if (device) {
+        hr = ResetDevice();
+        if (FAILED(hr)) {
+            if (hr != D3DERR_OUTOFVIDEOMEMORY) hr = AppError::ResetFailed;
+            ShowError(hr, MessageKind::Fatal);
+        }
+    }
+    Pause(false);
+    return hr;
+}
+
+void CGraphicsApp::Pause(bool pause)
+{
+    if (pause) {
+        ++pauseCount;
+        if (pauseCount == 1) AppTimer(kTimerStop);
+    } else if (pauseCount > 0) { // an unmatched resume must not wrap the count
+        --pauseCount;
+        if (pauseCount == 0) AppTimer(kTimerStart);
+    }
+    active = pauseCount == 0;
+}

@@ -1,0 +1,140 @@
+#pragma once
+// The 3D application framework: owns the Direct3D object and device, the chosen settings and
+// the per-frame driver, and turns window events into a fixed sequence of calls on its virtual
+// operations, which the application overrides to build, draw and release its scene.
+//
+// Device-dependent work comes in two pairs: OnDeviceCreated/OnDeviceDestroyed (survive a
+// reset) and OnDeviceReset/OnDeviceLost (redone after every reset); the flags
+// deviceObjectsCreated and deviceObjectsReset make each half run once.
+//
+// Caveat: Wine does not lose the device on minimise, so the lost-device path is exercised by
+// tests with a device stand-in.
+
+#include "framework/app_error.h"
+#include "framework/device_enumeration.h"
+
+#include <d3d9.h>
+#include <wrl/client.h>
+
+/// The choice for one of the two modes: non-owning pointers into the enumeration plus options.
+struct ModeSettings {
+    AdapterEntry* adapter = nullptr;
+    DeviceEntry* device = nullptr;
+    FormatCombo* combo = nullptr;
+    D3DDISPLAYMODE displayMode{};
+    D3DFORMAT depthStencilFormat = D3DFMT_UNKNOWN;
+    D3DMULTISAMPLE_TYPE multiSampleType = D3DMULTISAMPLE_NONE;
+    DWORD multiSampleQuality = 0;
+    VertexProcessing vertexProcessing = VertexProcessing::Software;
+    UINT presentInterval = D3DPRESENT_INTERVAL_DEFAULT;
+};
+
+struct WindowedModeSettings : ModeSettings {
+    UINT backBufferWidth = 0;
+    UINT backBufferHeight = 0;
+};
+
+struct RenderSettings {
+    bool windowed = true; ///< the mode wanted next
+    WindowedModeSettings windowedMode;
+    ModeSettings fullScreenMode;
+
+    ModeSettings& Active() { return windowed ? windowedMode : fullScreenMode; }
+    const ModeSettings& Active() const { return windowed ? windowedMode : fullScreenMode; }
+};
+
+class CGraphicsApp {
+  public:
+    CGraphicsApp();
+    CGraphicsApp(const CGraphicsApp&) = delete;
+    CGraphicsApp& operator=(const CGraphicsApp&) = delete;
+
+    /// The one instance of the process (null when there is none).
+    static CGraphicsApp* Instance();
+    /// The process-wide pause count (0: running).
+    static unsigned PauseCount();
+
+    // Virtual operations, in slot order. Results are HRESULT-style codes.
+
+    /// Adapts the windows to the mode in `windowed`, which is already set: leaves `mainWindow`
+    /// naming a visible window suitable for that mode. Called before the device is created or
+    /// reset for the mode.
+    virtual HRESULT ApplyWindowMode() = 0;
+    /// Asked for each vertex-processing choice; a negative result rejects it.
+    virtual HRESULT AcceptDevice(const D3DCAPS9& caps, DWORD behaviorFlags, D3DFORMAT backBufferFormat);
+    virtual HRESULT InitScene() { return S_OK; }
+    virtual HRESULT OnDeviceCreated() { return S_OK; }
+    virtual HRESULT OnDeviceReset() { return S_OK; }
+    /// One step of the application's state; `appTime` and `elapsedTime` are set.
+    virtual HRESULT AdvanceFrame() { return S_OK; }
+    virtual HRESULT RenderScene() { return S_OK; }
+    virtual HRESULT OnDeviceLost() { return S_OK; }
+    virtual HRESULT OnDeviceDestroyed() { return S_OK; }
+    virtual HRESULT ShutdownScene() { return S_OK; }
+    /// Starts the framework on `mainWindow` and `focusWindow`, which must be set.
+    virtual HRESULT Create(HINSTANCE instance);
+    /// Nesting pause: the application is active only when every pause has been undone.
+    virtual void Pause(bool pause);
+    virtual ~CGraphicsApp();
+
+    /// Create with a Direct3D object made elsewhere (tests hand in stand-ins).
+    HRESULT CreateWithDirect3D(Microsoft::WRL::ComPtr<IDirect3D9> direct3d);
+
+    /// One frame: lost-device handling, AdvanceFrame, RenderScene, Present.
+    HRESULT RenderFrame();
+    /// Called on every size message of the render window: resets the device to the new size.
+    HRESULT HandleSizeChange();
+    HRESULT InitDevice();
+    HRESULT ResetDevice();
+    void ReleaseDevice();
+    void BuildPresentParameters();
+    HRESULT ChooseInitialSettings();
+    bool FindBestWindowedSettings(bool requireHal, bool requireReference);
+    bool FindBestFullScreenSettings(bool requireHal, bool requireReference);
+    /// Shows the message for code (see ReportError) with `windowTitle`, closing `mainWindow` if fatal.
+    HRESULT ShowError(HRESULT code, MessageKind kind);
+    /// Toggles between windowed and full screen.
+    HRESULT SwitchFullScreen();
+    /// Back to windowed after the device became unusable in full screen.
+    HRESULT ReturnToWindowed();
+    /// Releases the Direct3D object; the last step before the enumeration goes.
+    void ReleaseDirect3D();
+    /// The end of the application's life in order: ReleaseDevice, ShutdownScene,
+    /// ReleaseDirect3D. The derived destructor calls it while its overrides still exist.
+    void DestroyGraphics();
+
+    CDeviceEnumeration enumeration;
+    RenderSettings settings;
+
+    bool windowed = true; ///< the mode the device runs in
+    bool active = false;  ///< created and not paused
+    bool deviceLost = false;
+    bool suppressResize = false; ///< set while a mode switch changes the windows
+    bool deviceObjectsCreated = false;
+    bool deviceObjectsReset = false;
+
+    D3DPRESENT_PARAMETERS presentParameters{};
+    HWND mainWindow = nullptr;  ///< the window rendered into
+    HWND focusWindow = nullptr; ///< the device's focus window
+    Microsoft::WRL::ComPtr<IDirect3D9> d3d;
+    Microsoft::WRL::ComPtr<IDirect3DDevice9> device;
+    D3DCAPS9 caps{};
+    D3DSURFACE_DESC backBufferDesc{};
+    DWORD behaviorFlags = 0;
+    RECT windowRect{}; ///< screen coordinates
+    RECT clientRect{};
+    float appTime = 0.0f;
+    float elapsedTime = 0.0f;
+
+    const wchar_t* windowTitle = L""; ///< caption of error boxes
+    bool clipCursorFullScreen = true;
+    bool fullScreenAtStart = false;
+
+  private:
+    static bool AcceptDeviceCallback(const D3DCAPS9& caps, VertexProcessing kind, D3DFORMAT backBufferFormat);
+    HRESULT FailCreate(HRESULT code);
+    HRESULT CreateDeviceObjects();
+    HRESULT ReadBackBufferDesc();
+    void ClipCursorToMode();
+    void RestoreWindowRect();
+};

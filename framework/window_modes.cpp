@@ -1,0 +1,62 @@
+// Switching the running device between the windowed view and full screen. The derived
+// application's ApplyWindowMode moves the rendering between its two windows; size messages
+// caused by the switch itself are ignored through suppressResize.
+
+#include "framework/graphics_app.h"
+
+HRESULT CGraphicsApp::SwitchFullScreen()
+{
+    const FormatCombo* current = settings.Active().combo;
+    const ModeSettings& target = windowed ? settings.fullScreenMode : settings.windowedMode;
+    // Without a choice for the other mode there is nothing to switch to.
+    if (!current || !target.combo || !device) return E_FAIL;
+    const UINT adapterOrdinal = current->adapterOrdinal;
+    const D3DDEVTYPE deviceType = current->deviceType;
+
+    Pause(true);
+    suppressResize = true;
+    windowed = !windowed;
+    settings.windowed = windowed;
+    HRESULT hr = ApplyWindowMode();
+    if (SUCCEEDED(hr)) {
+        const FormatCombo* next = settings.Active().combo;
+        if (next->adapterOrdinal == adapterOrdinal && next->deviceType == deviceType) {
+            BuildPresentParameters();
+            hr = ResetDevice();
+        } else {
+            ReleaseDevice();
+            hr = InitDevice();
+        }
+    }
+
+    if (FAILED(hr)) {
+        suppressResize = false;
+        if (!windowed) {
+            windowed = true;
+            settings.windowed = true;
+            ApplyWindowMode(); // best effort: the application is closing after the message below
+            RestoreWindowRect();
+        }
+        // The pause stays: the fatal message closes the application.
+        return ShowError(hr == D3DERR_OUTOFVIDEOMEMORY ? hr : AppError::ResetFailed, MessageKind::Fatal);
+    }
+
+    suppressResize = false;
+    if (windowed) RestoreWindowRect();
+    Pause(false);
+    return S_OK;
+}
+
+HRESULT CGraphicsApp::ReturnToWindowed()
+{
+    if (windowed) return S_OK;
+    if (!FindBestWindowedSettings(false, false)) return E_FAIL;
+
+    windowed = true;
+    Pause(true);
+    ReleaseDevice();
+    const HRESULT hr = InitDevice();
+    if (FAILED(hr)) return ShowError(hr, MessageKind::Fatal);
+    Pause(false);
+    return S_OK;
+}

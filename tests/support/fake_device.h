@@ -1,0 +1,98 @@
+#pragma once
+// A device stand-in for the lost-device and failure paths that Wine's real device never
+// takes: scripted cooperative level, Reset and Present results, counted calls, and a back
+// buffer whose description follows the last present parameters.
+
+#include "support/device_stand_in_base.h"
+
+class FakeBackBuffer : public IDirect3DSurface9 {
+  public:
+    D3DSURFACE_DESC desc{};
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, void*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID) override { return E_NOTIMPL; }
+    DWORD STDMETHODCALLTYPE SetPriority(DWORD) override { return 0; }
+    DWORD STDMETHODCALLTYPE GetPriority() override { return 0; }
+    void STDMETHODCALLTYPE PreLoad() override {}
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_SURFACE; }
+    HRESULT STDMETHODCALLTYPE GetContainer(REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDesc(D3DSURFACE_DESC* out) override
+    {
+        *out = desc;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE LockRect(D3DLOCKED_RECT*, const RECT*, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnlockRect() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDC(HDC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ReleaseDC(HDC) override { return E_NOTIMPL; }
+
+    ULONG references = 1;
+};
+
+class FakeDevice : public DeviceStandInBase {
+  public:
+    HRESULT cooperativeLevel = S_OK;
+    HRESULT resetResult = S_OK;
+    HRESULT presentResult = S_OK;
+    D3DCAPS9 caps{};
+    FakeBackBuffer backBuffer;
+
+    int testCooperativeLevelCalls = 0;
+    int resetCalls = 0;
+    int presentCalls = 0;
+    D3DPRESENT_PARAMETERS lastParameters{};
+
+    /// What CreateDevice was given: the back buffer then follows these parameters.
+    void Created(const D3DPRESENT_PARAMETERS& parameters) { Follow(parameters); }
+
+    HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override
+    {
+        ++testCooperativeLevelCalls;
+        return cooperativeLevel;
+    }
+    HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9* out) override
+    {
+        *out = caps;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* parameters) override
+    {
+        ++resetCalls;
+        if (FAILED(resetResult)) return resetResult;
+        Follow(*parameters);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Present(const RECT*, const RECT*, HWND, const RGNDATA*) override
+    {
+        ++presentCalls;
+        return presentResult;
+    }
+    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT, UINT, D3DBACKBUFFER_TYPE,
+                                            IDirect3DSurface9** surface) override
+    {
+        backBuffer.AddRef();
+        *surface = &backBuffer;
+        return S_OK;
+    }
+
+  private:
+    void Follow(const D3DPRESENT_PARAMETERS& parameters)
+    {
+        lastParameters = parameters;
+        backBuffer.desc.Width = parameters.BackBufferWidth;
+        backBuffer.desc.Height = parameters.BackBufferHeight;
+        backBuffer.desc.Format = parameters.BackBufferFormat;
+    }
+};
