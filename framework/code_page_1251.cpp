@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr UINT kCyrillicCodePage = 1251;
@@ -33,3 +35,27 @@ std::string Utf8ToCp1251(std::string_view utf8) { return FromWide(kCyrillicCodeP
 std::wstring Cp1251ToWide(std::string_view bytes) { return ToWide(kCyrillicCodePage, bytes); }
 
 std::string WideToCp1251(std::wstring_view wide) { return FromWide(kCyrillicCodePage, wide); }
+
+std::wstring WideFromCp1251(const char* field, std::size_t size)
+{
+    std::size_t length = 0;
+    while (length < size && field[length] != '\0') ++length;
+    if (length == 0) return {};
+    std::wstring text(length, L'\0');
+    // Windows-1251 is a single-byte code: one character per byte.
+    int converted = MultiByteToWideChar(kCyrillicCodePage, 0, field, static_cast<int>(length), text.data(),
+                                        static_cast<int>(length));
+    text.resize(converted > 0 ? converted : 0);
+    return text;
+}
+
+void Cp1251FromWide(const std::wstring& text, char* field, std::size_t size)
+{
+    std::memset(field, 0, size);
+    if (text.empty() || size == 0) return;
+    std::string bytes(text.size(), '\0');
+    int converted = WideCharToMultiByte(kCyrillicCodePage, 0, text.data(), static_cast<int>(text.size()),
+                                        bytes.data(), static_cast<int>(bytes.size()), "?", nullptr);
+    if (converted <= 0) return;
+    std::memcpy(field, bytes.data(), static_cast<std::size_t>(converted) < size ? converted : size);
+}

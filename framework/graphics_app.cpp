@@ -161,7 +161,10 @@ void CGraphicsApp::BuildPresentParameters()
     presentParameters.MultiSampleQuality = mode.multiSampleQuality;
     presentParameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
     presentParameters.EnableAutoDepthStencil = enumeration.usesDepthBuffer;
-    presentParameters.hDeviceWindow = mainWindow;
+    // Under Wine a child render window cannot show a device's output: render on the focus window
+    // and copy each frame into the child (see CChildWindowPresenter).
+    presentParameters.hDeviceWindow =
+        CChildWindowPresenter::NeededFor(mainWindow, windowed) ? focusWindow : mainWindow;
     if (enumeration.usesDepthBuffer) {
         presentParameters.Flags = D3DPRESENTFLAG_DISCARD_DEPTHSTENCIL;
         presentParameters.AutoDepthStencilFormat = mode.depthStencilFormat;
@@ -256,6 +259,7 @@ void CGraphicsApp::ReleaseDevice()
         deviceObjectsCreated = false;
         OnDeviceDestroyed();
     }
+    presenter.Release(); // it holds a surface of the device
     const unsigned long remaining = device.Reset();
     if (remaining > 0) ShowError(AppError::NonZeroRefCount, MessageKind::Fatal);
 }
@@ -268,6 +272,7 @@ HRESULT CGraphicsApp::ResetDevice()
         OnDeviceLost();
     }
 
+    presenter.Release();
     HRESULT hr = device->Reset(&presentParameters);
     if (FAILED(hr)) return hr;
     hr = ReadBackBufferDesc();
@@ -345,6 +350,10 @@ HRESULT CGraphicsApp::RenderFrame()
     if (FAILED(hr)) return hr;
     hr = RenderScene();
     if (FAILED(hr)) return hr;
+    if (CChildWindowPresenter::NeededFor(mainWindow, windowed)) {
+        presenter.CopyToWindow(device.Get(), mainWindow); // a frame that cannot be copied is skipped
+        return S_OK;
+    }
     if (device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) deviceLost = true;
     return S_OK;
 }

@@ -11,6 +11,7 @@
 // tests with a device stand-in.
 
 #include "framework/app_error.h"
+#include "framework/child_window_presenter.h"
 #include "framework/device_enumeration.h"
 
 #include <d3d9.h>
@@ -137,4 +138,6 @@ class CGraphicsApp {
     HRESULT ReadBackBufferDesc();
     void ClipCursorToMode();
     void RestoreWindowRect();
+
+    CChildWindowPresenter presenter;
 };

@@ -1,5 +1,7 @@
 #include "framework/scene_mesh.h"
 
+#include "shell/media_lookup.h"
+
 #include "framework/data_file.h"
 #include "framework/x_mesh.h"
 #include "framework/x_templates.h"
@@ -13,16 +15,11 @@ namespace {
 
 constexpr DWORD kMaxModelFileSize = 256u * 1024 * 1024;
 
-/// Where a model or texture file named in the game is found: the name as given when it exists,
-/// otherwise its bare file name in the current directory (which the caller uses either way).
+/// Where a model or texture file named in the game is found. The lookup's result is not needed:
+/// on failure the buffer holds the name as given (or nothing), and opening it then fails.
 void LocateFile(const char* fileName, char (&path)[MAX_PATH])
 {
-    lstrcpynA(path, fileName, MAX_PATH);
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return;
-    const char* bare = fileName;
-    for (const char* c = fileName; *c; ++c)
-        if (*c == '\\' || *c == '/' || *c == ':') bare = c + 1;
-    if (GetFileAttributesA(bare) != INVALID_FILE_ATTRIBUTES) lstrcpynA(path, bare, MAX_PATH);
+    LocateMediaFile(path, MAX_PATH, fileName);
 }
 
 HRESULT ReadWholeFile(const char* path, std::unique_ptr<BYTE[]>& bytes, DWORD& size)

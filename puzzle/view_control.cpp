@@ -64,7 +64,7 @@ void ViewControl::UpdateWorldMatrix()
     D3DXMatrixMultiply(&WorldMatrix, &yaw, &pitch);
 }
 
-void PollInput(IDirectInputDevice8W* keyboard, IDirectInputDevice8W* mouse, BYTE (&inputState)[256],
+void PollInput(IDirectInputDevice8A* keyboard, IDirectInputDevice8A* mouse, BYTE (&inputState)[256],
                ViewControl& view, const ViewControl::PickFn& pick, const ViewControl::StartTurnFn& startTurn)
 {
     // Keys read here change nothing; the game's keys arrive as window messages. A failed read

@@ -46,5 +46,5 @@ private:
 
 /// Reads the keyboard (into inputState, 256 bytes) and the mouse, re-acquiring a device whose
 /// read failed, and hands a successful mouse read to the view control.
-void PollInput(IDirectInputDevice8W* keyboard, IDirectInputDevice8W* mouse, BYTE (&inputState)[256],
+void PollInput(IDirectInputDevice8A* keyboard, IDirectInputDevice8A* mouse, BYTE (&inputState)[256],
                ViewControl& view, const ViewControl::PickFn& pick, const ViewControl::StartTurnFn& startTurn);

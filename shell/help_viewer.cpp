@@ -1,5 +1,7 @@
 #include "shell/help_viewer.h"
 
+#include "framework/child_window_presenter.h"
+
 #include <htmlhelp.h>
 #include <shellapi.h>
 
@@ -40,12 +42,6 @@ std::wstring HelpFilePath()
 std::wstring HelpIndexPagePath()
 {
     return FolderOf(ModulePath()) + L"help\\index.html";
-}
-
-bool RunningUnderWine()
-{
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 void OpenHelp(HWND owner)

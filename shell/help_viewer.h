@@ -12,7 +12,5 @@
 std::wstring HelpFilePath();
 /// The first page of the loose HTML copy of the help ("help\index.html" beside the program).
 std::wstring HelpIndexPagePath();
-/// Whether the program runs under Wine (ntdll exports wine_get_version there).
-bool RunningUnderWine();
 /// Opens the help file in the HTML Help viewer and, under Wine, the pages in the host's browser.
 void OpenHelp(HWND owner);

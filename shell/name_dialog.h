@@ -4,7 +4,8 @@
 // entered name in the same form.
 
 #include "shell/dialog.h"
-#include "shell/text_1251.h"
+#include "framework/code_page_1251.h"
+#include "game/name_field.h"
 
 #include <array>
 #include <string>

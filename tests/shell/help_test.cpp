@@ -1,5 +1,6 @@
 // The help built beside the game: the HTML Help file and the same pages as plain HTML.
 #include "shell/help_viewer.h"
+#include "framework/child_window_presenter.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <deque>
 #include <vector>
 
-class FakeInputDevice : public IDirectInputDevice8W {
+class FakeInputDevice : public IDirectInputDevice8A {
 public:
     /// Results of the next GetDeviceState calls (S_OK when the queue is empty).
     std::deque<HRESULT> stateResults;
@@ -24,7 +24,7 @@ public:
     STDMETHOD_(ULONG, AddRef)() override { return 1; }
     STDMETHOD_(ULONG, Release)() override { return 1; }
     STDMETHOD(GetCapabilities)(LPDIDEVCAPS) override { return E_NOTIMPL; }
-    STDMETHOD(EnumObjects)(LPDIENUMDEVICEOBJECTSCALLBACKW, LPVOID, DWORD) override { return E_NOTIMPL; }
+    STDMETHOD(EnumObjects)(LPDIENUMDEVICEOBJECTSCALLBACKA, LPVOID, DWORD) override { return E_NOTIMPL; }
     STDMETHOD(GetProperty)(REFGUID, LPDIPROPHEADER) override { return E_NOTIMPL; }
     STDMETHOD(SetProperty)(REFGUID, LPCDIPROPHEADER) override { return E_NOTIMPL; }
     STDMETHOD(Acquire)() override;
@@ -34,13 +34,13 @@ public:
     STDMETHOD(SetDataFormat)(LPCDIDATAFORMAT) override { return DI_OK; }
     STDMETHOD(SetEventNotification)(HANDLE) override { return E_NOTIMPL; }
     STDMETHOD(SetCooperativeLevel)(HWND, DWORD) override { return DI_OK; }
-    STDMETHOD(GetObjectInfo)(LPDIDEVICEOBJECTINSTANCEW, DWORD, DWORD) override { return E_NOTIMPL; }
-    STDMETHOD(GetDeviceInfo)(LPDIDEVICEINSTANCEW) override { return E_NOTIMPL; }
+    STDMETHOD(GetObjectInfo)(LPDIDEVICEOBJECTINSTANCEA, DWORD, DWORD) override { return E_NOTIMPL; }
+    STDMETHOD(GetDeviceInfo)(LPDIDEVICEINSTANCEA) override { return E_NOTIMPL; }
     STDMETHOD(RunControlPanel)(HWND, DWORD) override { return E_NOTIMPL; }
     STDMETHOD(Initialize)(HINSTANCE, DWORD, REFGUID) override { return E_NOTIMPL; }
     STDMETHOD(CreateEffect)(REFGUID, LPCDIEFFECT, LPDIRECTINPUTEFFECT*, LPUNKNOWN) override { return E_NOTIMPL; }
-    STDMETHOD(EnumEffects)(LPDIENUMEFFECTSCALLBACKW, LPVOID, DWORD) override { return E_NOTIMPL; }
-    STDMETHOD(GetEffectInfo)(LPDIEFFECTINFOW, REFGUID) override { return E_NOTIMPL; }
+    STDMETHOD(EnumEffects)(LPDIENUMEFFECTSCALLBACKA, LPVOID, DWORD) override { return E_NOTIMPL; }
+    STDMETHOD(GetEffectInfo)(LPDIEFFECTINFOA, REFGUID) override { return E_NOTIMPL; }
     STDMETHOD(GetForceFeedbackState)(LPDWORD) override { return E_NOTIMPL; }
     STDMETHOD(SendForceFeedbackCommand)(DWORD) override { return E_NOTIMPL; }
     STDMETHOD(EnumCreatedEffectObjects)(LPDIENUMCREATEDEFFECTOBJECTSCALLBACK, LPVOID, DWORD) override
@@ -50,12 +50,12 @@ public:
     STDMETHOD(Escape)(LPDIEFFESCAPE) override { return E_NOTIMPL; }
     STDMETHOD(Poll)() override { return DI_NOEFFECT; }
     STDMETHOD(SendDeviceData)(DWORD, LPCDIDEVICEOBJECTDATA, LPDWORD, DWORD) override { return E_NOTIMPL; }
-    STDMETHOD(EnumEffectsInFile)(LPCWSTR, LPDIENUMEFFECTSINFILECALLBACK, LPVOID, DWORD) override
+    STDMETHOD(EnumEffectsInFile)(LPCSTR, LPDIENUMEFFECTSINFILECALLBACK, LPVOID, DWORD) override
     {
         return E_NOTIMPL;
     }
-    STDMETHOD(WriteEffectToFile)(LPCWSTR, DWORD, LPDIFILEEFFECT, DWORD) override { return E_NOTIMPL; }
-    STDMETHOD(BuildActionMap)(LPDIACTIONFORMATW, LPCWSTR, DWORD) override { return E_NOTIMPL; }
-    STDMETHOD(SetActionMap)(LPDIACTIONFORMATW, LPCWSTR, DWORD) override { return E_NOTIMPL; }
-    STDMETHOD(GetImageInfo)(LPDIDEVICEIMAGEINFOHEADERW) override { return E_NOTIMPL; }
+    STDMETHOD(WriteEffectToFile)(LPCSTR, DWORD, LPDIFILEEFFECT, DWORD) override { return E_NOTIMPL; }
+    STDMETHOD(BuildActionMap)(LPDIACTIONFORMATA, LPCSTR, DWORD) override { return E_NOTIMPL; }
+    STDMETHOD(SetActionMap)(LPDIACTIONFORMATA, LPCSTR, DWORD) override { return E_NOTIMPL; }
+    STDMETHOD(GetImageInfo)(LPDIDEVICEIMAGEINFOHEADERA) override { return E_NOTIMPL; }
 };

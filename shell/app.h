@@ -1,0 +1,14 @@
+#pragma once
+// The application object: start-up in order (frame, form, settings, name, splash, 3D
+// application, title) and the idle step that renders frames while the queue is empty.
+
+#include "shell/application.h"
+
+/// The document of the single-document arrangement: the game keeps no document data.
+class CAppDoc {};
+
+class CApp : public CApplication {
+protected:
+    bool InitInstance() override;
+    bool OnIdle(long idleCount) override;
+};

@@ -1,0 +1,85 @@
+#pragma once
+// The form view: the child of the main frame that hosts the 3D scene and owns the game.
+// It is wiring: the cube, its turns, the play modes, the records, the names, the settings,
+// the background and the overlay are classes of their own; the form says what happens when.
+
+#include "framework/graphics_app.h"
+#include "framework/text_font.h"
+#include "game/fullscreen_window.h"
+#include "game/play_modes.h"
+#include "puzzle/cube_model.h"
+#include "puzzle/cube_scene.h"
+#include "puzzle/turn_driver.h"
+#include "puzzle/view_control.h"
+#include "shell/background.h"
+#include "shell/com_init.h"
+#include "shell/form_view.h"
+#include "shell/input_devices.h"
+#include "shell/settings_store.h"
+
+class CAppForm : public CFormView, public CGraphicsApp, private FullscreenCommands {
+public:
+    CAppForm();
+    ~CAppForm() override;
+
+    /// The one form of the process (null before it is constructed and after it is gone).
+    static CAppForm* Instance();
+
+    /// Steps 3 and 4 of the idle step: back to the window if full screen became unusable,
+    /// then one frame. The paint step shares them.
+    void RenderStep();
+
+    // The 3D application's operations.
+    HRESULT ApplyWindowMode() override;
+    HRESULT InitScene() override;
+    HRESULT OnDeviceCreated() override;
+    HRESULT OnDeviceReset() override;
+    HRESULT AdvanceFrame() override;
+    HRESULT RenderScene() override;
+    HRESULT OnDeviceLost() override;
+    HRESULT OnDeviceDestroyed() override;
+    HRESULT ShutdownScene() override;
+
+    Settings settings; ///< also the player names and the champion table
+    CubeModel cube;
+    TurnDriver turns;
+    PlayModes modes;
+    ViewControl view;
+
+private:
+    // The form view's steps and messages.
+    bool OnCreateForm() override;
+    void OnInitialUpdate() override;
+    void OnDestroy() override;
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnPaint() override;
+    bool OnEraseBackground(HDC) override { return true; } // the scene covers everything
+    bool OnKeyDown(UINT virtualKey, LPARAM) override;
+
+    void RegisterCommands();
+    void AskPlayerName();
+    void OnPresets();
+    void OnBackgroundPicture();
+    bool PickUnderCursor(int& code);
+    float BackBufferAspect() const;
+    void DrawOverlay();
+
+    // What the full-screen popup's keys and close request do.
+    void SwitchFullScreen() override { CGraphicsApp::SwitchFullScreen(); }
+    bool TimedMode() const override { return modes.State().TimedMode; }
+    void ResetCube() override { turns.ResetCube(); }
+    void StartTrainingCommand() override;
+    void StartTimedCommand() override;
+    HWND ApplicationMainWindow() const override { return topLevelWindow; }
+
+    CubeScene scene;
+    CTextFont font;
+    CBackground background;
+    InputDevices input;
+    CComInitialization com;
+    BYTE InputState[256] = {};
+
+    HWND formWindow = nullptr;
+    HWND fullscreenWindow = nullptr;
+    HWND topLevelWindow = nullptr;
+};
