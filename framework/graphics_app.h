@@ -98,6 +98,8 @@ class CGraphicsApp {
     HRESULT SwitchFullScreen();
     /// Back to windowed after the device became unusable in full screen.
     HRESULT ReturnToWindowed();
+    /// Releases the device and creates it anew for the active settings.
+    HRESULT RecreateDevice();
     /// Releases the Direct3D object; the last step before the enumeration goes.
     void ReleaseDirect3D();
     /// The end of the application's life in order: ReleaseDevice, ShutdownScene,

@@ -23,9 +23,11 @@ HRESULT CGraphicsApp::SwitchFullScreen()
         if (next->adapterOrdinal == adapterOrdinal && next->deviceType == deviceType) {
             BuildPresentParameters();
             hr = ResetDevice();
+            // Some drivers (Wine among them) cannot reset a full-screen device back into a
+            // window when the desktop mode cannot be set again; a new device can still be made.
+            if (FAILED(hr) && windowed) hr = RecreateDevice();
         } else {
-            ReleaseDevice();
-            hr = InitDevice();
+            hr = RecreateDevice();
         }
     }
 
@@ -47,6 +49,12 @@ HRESULT CGraphicsApp::SwitchFullScreen()
     return S_OK;
 }
 
+HRESULT CGraphicsApp::RecreateDevice()
+{
+    ReleaseDevice();
+    return InitDevice();
+}
+
 HRESULT CGraphicsApp::ReturnToWindowed()
 {
     if (windowed) return S_OK;
@@ -54,8 +62,7 @@ HRESULT CGraphicsApp::ReturnToWindowed()
 
     windowed = true;
     Pause(true);
-    ReleaseDevice();
-    const HRESULT hr = InitDevice();
+    const HRESULT hr = RecreateDevice();
     if (FAILED(hr)) return ShowError(hr, MessageKind::Fatal);
     Pause(false);
     return S_OK;

@@ -183,3 +183,17 @@ void CubeModel::RestoreSolved()
     for (int i = 0; i < kPieceCount; ++i)
         *PieceTable[i] = SolvedSnapshot[i];
 }
+
+CubeModel::Arrangement CubeModel::CurrentArrangement() const
+{
+    Arrangement arrangement = SolvedSnapshot;
+    if (bound)
+        for (int i = 0; i < kPieceCount; ++i) arrangement[i] = *PieceTable[i];
+    return arrangement;
+}
+
+void CubeModel::ApplyArrangement(const Arrangement& arrangement)
+{
+    if (!bound) return;
+    for (int i = 0; i < kPieceCount; ++i) *PieceTable[i] = arrangement[i];
+}

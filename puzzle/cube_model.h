@@ -42,6 +42,12 @@ class CubeModel {
     /// Puts every piece back to the transform it had when bound.
     void RestoreSolved();
 
+    using Arrangement = std::array<D3DXMATRIX, kPieceCount>;
+    /// The pieces' current transforms (meaningful only while bound).
+    Arrangement CurrentArrangement() const;
+    /// Gives every piece the transform of `arrangement`; nothing while unbound.
+    void ApplyArrangement(const Arrangement& arrangement);
+
     std::array<D3DXMATRIX*, kPieceCount> PieceTable;    ///< references into the scene's frames
     std::array<D3DXMATRIX, kPieceCount> SolvedSnapshot; ///< transforms right after binding
 

@@ -31,7 +31,8 @@ void CubeScene::LoadScene(IDirect3DDevice9* device)
     pickMesh->Create(device, kModelName); // without it only the targets are tested
     camera.AttachDevice(device);
     sceneRoot->Create(device, kModelName); // a failed load leaves an empty scene, drawn as such
-    cube.BindPieces(*sceneRoot);
+    if (cube.BindPieces(*sceneRoot) && keptArrangement) cube.ApplyArrangement(*keptArrangement);
+    keptArrangement.reset();
 }
 
 void CubeScene::BuildTurnTargets(IDirect3DDevice9* device)
@@ -89,6 +90,7 @@ void CubeScene::LoseMeshes()
 
 void CubeScene::DestroyDeviceObjects()
 {
+    if (cube.IsBound()) keptArrangement = cube.CurrentArrangement();
     cube.Unbind(); // the piece table points into the frames about to go
     pickMesh->Destroy();
     sceneRoot->Destroy();

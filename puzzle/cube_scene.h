@@ -13,6 +13,7 @@
 #include <d3dx9math.h>
 
 #include <memory>
+#include <optional>
 
 class CubeScene {
 public:
@@ -26,7 +27,9 @@ public:
     CubeScene(const CubeScene&) = delete;
     CubeScene& operator=(const CubeScene&) = delete;
 
-    /// Loads the pick mesh and the scene and binds the 81 pieces (the cube comes back solved).
+    /// Loads the pick mesh and the scene and binds the 81 pieces. A first load shows the cube
+    /// solved; a load after the device was re-created gives the pieces back their arrangement,
+    /// so the cube stays in step with the move history.
     /// Failures are not reported: the scene then draws what it has and picking uses what exists.
     void LoadScene(IDirect3DDevice9* device);
     /// The 72 turn targets (a failure leaves no target to pick).
@@ -55,4 +58,5 @@ private:
     std::unique_ptr<CSceneMesh> pickMesh;
     CSceneCamera camera;
     CTurnTargets targets;
+    std::optional<CubeModel::Arrangement> keptArrangement; ///< across a device re-creation
 };

@@ -7,7 +7,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${TESSARON_BUILD:-$ROOT/build}"
 PREFIX="$BUILD/wine-prefix"
 
-PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
           xvfb xauth xdotool imagemagick fonts-liberation fonts-wine fp-utils googletest)
 
 missing=()

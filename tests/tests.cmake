@@ -30,3 +30,14 @@ foreach(source ${TEST_SOURCES})
   add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${GAME_DIR})
   set_tests_properties(${target} PROPERTIES TIMEOUT 300)
 endforeach()
+
+# End-to-end scenarios: the real program driven under the test display as a person would,
+# in a Wine prefix of their own. Each tests/e2e/<name>_e2e.py is one test.
+find_program(PYTHON3_EXECUTABLE python3 REQUIRED)
+file(GLOB E2E_SCENARIOS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_e2e.py)
+foreach(script ${E2E_SCENARIOS})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME e2e_${name} COMMAND ${PYTHON3_EXECUTABLE} ${script} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+  set_tests_properties(e2e_${name} PROPERTIES ENVIRONMENT "TESSARON_BUILD=${CMAKE_BINARY_DIR}" TIMEOUT 300
+                       RESOURCE_LOCK game_display)
+endforeach()

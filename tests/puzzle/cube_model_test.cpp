@@ -313,3 +313,21 @@ TEST(CubeModel, CodesOutsideTheTableRotateNothing)
     for (int i = 0; i < CubeModel::kPieceCount; ++i)
         EXPECT_EQ(std::memcmp(&start[i], cube.model.PieceTable[i], sizeof(D3DXMATRIX)), 0);
 }
+
+TEST(CubeModelArrangement, SurvivesBindingAFreshScene)
+{
+    auto first = BuildCubeScene();
+    CubeModel cube;
+    ASSERT_TRUE(cube.BindPieces(*first));
+    for (int step = 0; step < 6; ++step) cube.RotateLayerStep(6);
+    const CubeModel::Arrangement turned = cube.CurrentArrangement();
+    ASSERT_FALSE(cube.IsSolved());
+
+    cube.Unbind();
+    auto second = BuildCubeScene(); // a reload puts every piece back in its solved place
+    ASSERT_TRUE(cube.BindPieces(*second));
+    cube.ApplyArrangement(turned);
+    EXPECT_FALSE(cube.IsSolved());
+    for (int step = 0; step < 6; ++step) cube.RotateLayerStep(InverseTurn(6));
+    EXPECT_TRUE(cube.IsSolved()) << "the history's inverse turn undoes the kept arrangement";
+}
