@@ -238,8 +238,13 @@ HRESULT CGraphicsApp::CreateDeviceObjects()
         return hr;
     }
     deviceObjectsCreated = true;
+    return ResetDeviceObjects();
+}
 
-    hr = OnDeviceReset();
+/// The application's reset half; a failure undoes itself with OnDeviceLost.
+HRESULT CGraphicsApp::ResetDeviceObjects()
+{
+    const HRESULT hr = OnDeviceReset();
     if (FAILED(hr)) {
         OnDeviceLost();
         return hr;
@@ -248,13 +253,18 @@ HRESULT CGraphicsApp::CreateDeviceObjects()
     return S_OK;
 }
 
+/// The application's lost half, once per successful reset half.
+void CGraphicsApp::LoseDeviceObjects()
+{
+    if (!deviceObjectsReset) return;
+    deviceObjectsReset = false;
+    OnDeviceLost();
+}
+
 void CGraphicsApp::ReleaseDevice()
 {
     if (!device) return;
-    if (deviceObjectsReset) {
-        deviceObjectsReset = false;
-        OnDeviceLost();
-    }
+    LoseDeviceObjects();
     if (deviceObjectsCreated) {
         deviceObjectsCreated = false;
         OnDeviceDestroyed();
@@ -267,10 +277,7 @@ void CGraphicsApp::ReleaseDevice()
 HRESULT CGraphicsApp::ResetDevice()
 {
     if (!device) return D3DERR_INVALIDCALL;
-    if (deviceObjectsReset) {
-        deviceObjectsReset = false;
-        OnDeviceLost();
-    }
+    LoseDeviceObjects();
 
     presenter.Release();
     HRESULT hr = device->Reset(&presentParameters);
@@ -278,14 +285,7 @@ HRESULT CGraphicsApp::ResetDevice()
     hr = ReadBackBufferDesc();
     if (FAILED(hr)) return hr;
     ClipCursorToMode();
-
-    hr = OnDeviceReset();
-    if (FAILED(hr)) {
-        OnDeviceLost();
-        return hr;
-    }
-    deviceObjectsReset = true;
-    return S_OK;
+    return ResetDeviceObjects();
 }
 
 HRESULT CGraphicsApp::ReadBackBufferDesc()

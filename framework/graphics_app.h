@@ -137,6 +137,8 @@ class CGraphicsApp {
     static bool AcceptDeviceCallback(const D3DCAPS9& caps, VertexProcessing kind, D3DFORMAT backBufferFormat);
     HRESULT FailCreate(HRESULT code);
     HRESULT CreateDeviceObjects();
+    HRESULT ResetDeviceObjects();
+    void LoseDeviceObjects();
     HRESULT ReadBackBufferDesc();
     void ClipCursorToMode();
     void RestoreWindowRect();
