@@ -1,6 +1,6 @@
 #include "game/name_field.h"
 
-#include <windows.h>
+#include "framework/code_page_1251.h"
 
 #include <algorithm>
 
@@ -18,25 +18,6 @@ NameField MakeNameField(std::string_view text)
     return field;
 }
 
-std::wstring NameToWide(const NameField& field)
-{
-    const std::string_view text = NameText(field);
-    if (text.empty()) return {};
-    // Code page 1251 maps every byte to one UTF-16 unit, so 20 units always suffice.
-    wchar_t wide[kNameFieldSize];
-    const int count = MultiByteToWideChar(kNameCodePage, 0, text.data(), static_cast<int>(text.size()), wide,
-                                          static_cast<int>(kNameFieldSize));
-    return std::wstring(wide, count > 0 ? static_cast<std::size_t>(count) : 0);
-}
+std::wstring NameToWide(const NameField& field) { return Cp1251ToWide(NameText(field)); }
 
-NameField NameFromWide(std::wstring_view text)
-{
-    if (text.empty()) return NameField{};
-    const int needed = WideCharToMultiByte(kNameCodePage, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return NameField{};
-    std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(kNameCodePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), needed,
-                        nullptr, nullptr);
-    return MakeNameField(bytes);
-}
+NameField NameFromWide(std::wstring_view text) { return MakeNameField(WideToCp1251(text)); }

@@ -10,7 +10,6 @@
 #include <string_view>
 
 constexpr std::size_t kNameFieldSize = 20;
-constexpr unsigned kNameCodePage = 1251;
 
 using NameField = std::array<char, kNameFieldSize>;
 
