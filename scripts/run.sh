@@ -1,5 +1,6 @@
 #!/bin/bash
-# Builds the game and starts it in the user's display.
+# Builds the game and starts it in the user's display. Without a display it plays a short
+# demonstration on a virtual display and writes screenshots to build/demo/.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${TESSARON_BUILD:-$ROOT/build}"
@@ -11,21 +12,13 @@ export WINEPREFIX="$BUILD/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,
 source "$ROOT/scripts/display.sh"
 trap stop_display_and_wine EXIT
 
-cd "$BUILD/game"
 if [ -n "${DISPLAY:-}" ]; then
     start_wine
+    cd "$BUILD/game"
     wine ./tessaron.exe
 else
-    echo "No display found: starting the game on a virtual display."
+    echo "No display found (DISPLAY is not set), so the game cannot open its window here."
+    echo "Starting it on a virtual display instead and playing a short demonstration."
     start_display
-    start_wine
-    shots="$BUILD/screenshots"
-    mkdir -p "$shots"
-    wine ./tessaron.exe &
-    game=$!
-    sleep 5
-    import -display "$DISPLAY" -window root "$shots/game.png"
-    echo "Screenshot written to $shots/game.png"
-    kill "$game" 2>/dev/null || true
-    wait "$game" 2>/dev/null || true
+    python3 "$ROOT/scripts/demo.py" --out "$BUILD/demo"
 fi

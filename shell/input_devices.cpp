@@ -11,7 +11,10 @@ HRESULT CreateDevice(IDirectInput8A* directInput, REFGUID guid, const DIDATAFORM
     if (FAILED(hr)) return hr;
     hr = device->SetCooperativeLevel(window, cooperation);
     if (FAILED(hr)) return hr;
-    return device->Acquire();
+    // A window that is not yet in the foreground cannot acquire; the per-frame polling acquires
+    // again, so this must not keep the mouse from being created after the keyboard.
+    device->Acquire();
+    return S_OK;
 }
 
 void ReleaseDevice(Microsoft::WRL::ComPtr<IDirectInputDevice8A>& device)

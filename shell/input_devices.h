@@ -24,7 +24,8 @@ struct InputDevices {
 };
 
 /// Creates the DirectInput object, then the keyboard, then the mouse, each bound to window and
-/// acquired. Returns the first failure at once; what was created by then stays in devices.
+/// acquired if the window is in the foreground (otherwise the polling acquires them later).
+/// Returns the first failure at once; what was created by then stays in devices.
 HRESULT CreateInputDevices(InputDevices& devices, HWND window);
 
 /// Unacquires and releases the keyboard, then the mouse, then the DirectInput object.

@@ -44,10 +44,11 @@ class Picture:
 
 
 class GameSession:
-    def __init__(self, build_dir):
+    def __init__(self, build_dir, prefix=None):
+        """prefix: the Wine prefix to play in (default build/e2e-prefix), made from build/wine-prefix."""
         self.build_dir = build_dir
         self.game_dir = os.path.join(build_dir, "game")
-        self.prefix = os.path.join(build_dir, "e2e-prefix")
+        self.prefix = prefix or os.path.join(build_dir, "e2e-prefix")
         self.process = None
         self.window = None
         self._prepare_prefix()

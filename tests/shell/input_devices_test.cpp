@@ -64,3 +64,21 @@ TEST_F(InputWindow, FailureKeepsWhatWasCreated)
     EXPECT_TRUE(devices.keyboard) << "created before the failing step; released at clean-up";
     EXPECT_FALSE(devices.mouse);
 }
+
+TEST_F(InputWindow, WindowInTheBackgroundStillGetsBothDevices)
+{
+    // The game's frame may not be in the foreground yet when its devices are created.
+    HWND hidden = CreateWindowExW(0, L"TessaronInputTest", L"Tessaron hidden input test", WS_POPUP, 0, 0, 10, 10,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(hidden, nullptr);
+    ASSERT_NE(GetForegroundWindow(), hidden);
+
+    InputDevices devices;
+    EXPECT_EQ(CreateInputDevices(devices, hidden), S_OK);
+    EXPECT_TRUE(devices.keyboard && devices.mouse) << "a keyboard that cannot acquire yet must not cost the mouse";
+    BYTE keys[256];
+    EXPECT_TRUE(FAILED(devices.keyboard->GetDeviceState(sizeof keys, keys))) << "not acquired in the background";
+
+    ReleaseInputDevices(devices);
+    DestroyWindow(hidden); // never shown or active, so no wait
+}
