@@ -11,7 +11,10 @@ HRESULT CreateDevice(IDirectInput8A* directInput, REFGUID guid, const DIDATAFORM
     if (FAILED(hr)) return hr;
     hr = device->SetCooperativeLevel(window, cooperation);
     if (FAILED(hr)) return hr;
-    return device->Acquire();
+    // The game creates its devices before its frame is shown, when a foreground device cannot
+    // be acquired yet; that is no failure, the per-frame polling acquires it once it can.
+    device->Acquire();
+    return S_OK;
 }
 
 void ReleaseDevice(Microsoft::WRL::ComPtr<IDirectInputDevice8A>& device)

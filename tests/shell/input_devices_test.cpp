@@ -6,7 +6,7 @@
 namespace {
 
 class InputWindow : public testing::Test {
-  protected:
+protected:
     /// One shown window for the whole program. Without a window manager Wine waits two seconds
     /// when an active window is destroyed, so it is left for the process exit.
     static void SetUpTestSuite()
@@ -63,4 +63,21 @@ TEST_F(InputWindow, FailureKeepsWhatWasCreated)
     EXPECT_TRUE(devices.directInput);
     EXPECT_TRUE(devices.keyboard) << "created before the failing step; released at clean-up";
     EXPECT_FALSE(devices.mouse);
+}
+
+TEST_F(InputWindow, WindowInTheBackgroundStillGetsBothDevices)
+{
+    // The game creates its devices for a frame that is not shown yet; the mouse must not be
+    // lost because the keyboard could not be acquired at that moment.
+    HWND hidden = CreateWindowExW(0, L"TessaronInputTest", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(hidden, nullptr);
+    InputDevices devices;
+    EXPECT_EQ(CreateInputDevices(devices, hidden), S_OK);
+    EXPECT_TRUE(devices.keyboard && devices.mouse);
+    BYTE keys[256];
+    EXPECT_TRUE(FAILED(devices.keyboard->GetDeviceState(sizeof keys, keys)))
+        << "not acquired in the background";
+    ReleaseInputDevices(devices);
+    DestroyWindow(hidden); // never shown, so no wait for Wine
 }
