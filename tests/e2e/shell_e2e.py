@@ -1,6 +1,7 @@
 """The shell as a returning player uses it: Z+M clears a stored champion list, the Presets
 dialog filters the scramble count and turns the picture on (which enables "Картинка фона"),
-the frame does not shrink below its minimum size, and the changes reach the registry at exit."""
+the frame does not shrink below its minimum size,
+and the changes reach the registry at exit."""
 
 import struct
 import subprocess
