@@ -32,16 +32,27 @@ private:
     CTextFont& font;
 };
 
-bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
+bool KeyIsDown(int virtualKey)
+{
+    return (GetKeyState(virtualKey) & 0x8000) != 0;
+}
 
 } // namespace
 
-CAppForm* CAppForm::Instance() { return g_form; }
+CAppForm* CAppForm::Instance()
+{
+    return g_form;
+}
 
-CAppForm::CAppForm()
-    : CFormView(IDD_FORM), turns(cube), modes(settings.championTable, settings.playerNames,
-                                                [this] { turns.EmptyHistory(); }),
-      scene(cube), font(kOverlayFace, kOverlayHeight, CTextFont::TextBold)
+CAppForm::CAppForm() : CAppForm(FormSources{}) {}
+
+CAppForm::CAppForm(const FormSources& sources)
+    : CFormView(IDD_FORM), turns(cube, nullptr, sources.ticks ? *sources.ticks : SystemTurnTicks(),
+                                 sources.random ? *sources.random : SystemTurnRandom()),
+      modes(
+          settings.championTable, settings.playerNames, [this] { turns.EmptyHistory(); },
+          sources.clock ? sources.clock : CalendarClock(SystemCalendarSeconds)),
+      scene(cube), font(kOverlayFace, kOverlayHeight, CTextFont::TextBold), settingsKey(sources.settingsKey)
 {
     g_form = this;
     turns.SetHooks(&modes);
@@ -68,7 +79,8 @@ void CAppForm::RegisterCommands()
     map.On(IDM_TOGGLE_FULL_SCREEN, [this] { SwitchFullScreen(); });
     map.On(IDM_STEP_BACK, [this] { turns.RequestStepBack(); });
     map.On(IDM_RESET_CUBE, [this] { turns.ResetCube(); });
-    map.On(IDM_BACKGROUND_COLOUR, [this] { background.OnBackgroundColour(topLevelWindow, settings.ColorBG); });
+    map.On(IDM_BACKGROUND_COLOUR,
+           [this] { background.OnBackgroundColour(topLevelWindow, settings.ColorBG); });
     map.On(IDM_BACKGROUND_PICTURE, [this] { OnBackgroundPicture(); });
     map.On(IDM_PRESETS, [this] { OnPresets(); });
     map.On(IDM_ABOUT, [this] {
@@ -79,14 +91,15 @@ void CAppForm::RegisterCommands()
 
     map.EnableWhen({IDM_STEP_BACK, IDM_RESET_CUBE},
                    [this] { return turns.CanStepBackOrReset(modes.State().TimedMode); });
-    map.EnableWhen({IDM_BACKGROUND_PICTURE}, [this] { return CBackground::PictureCommandEnabled(settings.Picture); });
+    map.EnableWhen({IDM_BACKGROUND_PICTURE},
+                   [this] { return CBackground::PictureCommandEnabled(settings.Picture); });
 }
 
 // Creation: the settings are loaded and, if asked for, the player names himself, all before
 // anything of the program is visible.
 bool CAppForm::OnCreateForm()
 {
-    LoadSettings(settings, HKEY_CURRENT_USER, kSettingsKeyPath, GetParent(hwnd));
+    LoadSettings(settings, HKEY_CURRENT_USER, settingsKey.c_str(), GetParent(hwnd));
     if (settings.ShowNameDlg == 1) AskPlayerName();
     return true;
 }
@@ -102,7 +115,10 @@ void CAppForm::OnInitialUpdate()
     CGraphicsApp::Create(GetModuleHandleW(nullptr)); // a failure has been shown; the application sees !active
 }
 
-void CAppForm::OnDestroy() { SaveSettings(settings, HKEY_CURRENT_USER, kSettingsKeyPath, GetParent(hwnd)); }
+void CAppForm::OnDestroy()
+{
+    SaveSettings(settings, HKEY_CURRENT_USER, settingsKey.c_str(), GetParent(hwnd));
+}
 
 bool CAppForm::OnSize(UINT, int, int)
 {
@@ -220,8 +236,9 @@ HRESULT CAppForm::OnDeviceReset()
 
 HRESULT CAppForm::AdvanceFrame()
 {
-    PollInput(input.keyboard.Get(), input.mouse.Get(), InputState, view,
-              [this](int& code) { return PickUnderCursor(code); }, [this](int code) { turns.StartTurn(code); });
+    PollInput(
+        input.keyboard.Get(), input.mouse.Get(), InputState, view,
+        [this](int& code) { return PickUnderCursor(code); }, [this](int code) { turns.StartTurn(code); });
     return S_OK;
 }
 

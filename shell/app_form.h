@@ -17,9 +17,21 @@
 #include "shell/input_devices.h"
 #include "shell/settings_store.h"
 
+#include <string>
+
+/// Where the form's time, chance and settings come from. The game uses the system's; a test
+/// passes a fake clock, a scripted random source and a registry key of its own.
+struct FormSources {
+    TurnTicks* ticks = nullptr;                 ///< null: the millisecond tick count
+    TurnRandom* random = nullptr;               ///< null: the runtime library's generator
+    CalendarClock clock;                        ///< empty: the calendar clock
+    std::string settingsKey = kSettingsKeyPath; ///< under HKEY_CURRENT_USER
+};
+
 class CAppForm : public CFormView, public CGraphicsApp, private FullscreenCommands {
 public:
     CAppForm();
+    explicit CAppForm(const FormSources& sources);
     ~CAppForm() override;
 
     /// The one form of the process (null before it is constructed and after it is gone).
@@ -78,6 +90,8 @@ private:
     InputDevices input;
     CComInitialization com;
     BYTE InputState[256] = {};
+
+    std::string settingsKey;
 
     HWND formWindow = nullptr;
     HWND fullscreenWindow = nullptr;

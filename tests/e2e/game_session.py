@@ -43,15 +43,48 @@ class Picture:
         return sum(1 for y in range(y0, y1, step) for x in range(x0, x1, step) if predicate(self.at(x, y)))
 
 
+def copy_game(build_dir, scenario):
+    """A scratch copy of the game folder, build/e2e-game-<scenario>, for scenarios that damage files."""
+    target = os.path.join(build_dir, "e2e-game-" + scenario)
+    shutil.rmtree(target, ignore_errors=True)
+    shutil.copytree(os.path.join(build_dir, "game"), target)
+    return target
+
+
 class GameSession:
-    def __init__(self, build_dir, prefix=None):
+    """One scenario's session: a warm, persistent wineserver for its prefix while it lives
+    (so registry commands and starts are quick), the game started and ended in it."""
+
+    def __init__(self, build_dir, game_dir=None, prefix=None):
         """prefix: the Wine prefix to play in (default build/e2e-prefix), made from build/wine-prefix."""
         self.build_dir = build_dir
-        self.game_dir = os.path.join(build_dir, "game")
+        self.game_dir = game_dir or os.path.join(build_dir, "game")
         self.prefix = prefix or os.path.join(build_dir, "e2e-prefix")
         self.process = None
         self.window = None
         self._prepare_prefix()
+        self._start_server()
+
+    def _start_server(self):
+        subprocess.run(["wineserver", "-p"], env=self.env, check=False)
+        # The first program of a server starts Wine's helper processes; with every stream
+        # closed here they cannot hold a later command's output pipe open.
+        subprocess.run(["wine", "cmd", "/c", "exit"], env=self.env, check=False, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def shutdown(self):
+        """Ends the game if it still runs and stops this prefix's wineserver."""
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+        subprocess.run(["wineserver", "-k"], env=self.env, check=False, capture_output=True)
+        subprocess.run(["wineserver", "-w"], env=self.env, check=False, capture_output=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.shutdown()
+        return False
 
     def _prepare_prefix(self):
         if not os.path.exists(os.path.join(self.prefix, ".tessaron-ready")):
@@ -65,6 +98,25 @@ class GameSession:
 
     def delete_settings(self):
         self.wine("reg", "delete", SETTINGS_KEY, "/f", check=False)
+
+    def write_settings(self, values):
+        """Replaces the game's key by `values`: {name: int (REG_DWORD) | bytes (REG_BINARY) | str (REG_SZ)}."""
+        self.delete_settings()
+        lines = ["Windows Registry Editor Version 5.00", "", "[HKEY_CURRENT_USER\\Software\\Tessaron]"]
+        for name, value in values.items():
+            if isinstance(value, bool) or not isinstance(value, (int, bytes, str)):
+                raise TypeError("unsupported registry value for %s" % name)
+            if isinstance(value, int):
+                lines.append('"%s"=dword:%08x' % (name, value & 0xFFFFFFFF))
+            elif isinstance(value, bytes):
+                lines.append('"%s"=hex:%s' % (name, ",".join("%02x" % b for b in value)))
+            else:
+                lines.append('"%s"="%s"' % (name, value.replace("\\", "\\\\").replace('"', '\\"')))
+        with tempfile.TemporaryDirectory() as tmp:
+            path = os.path.join(tmp, "key.reg")
+            with open(path, "wb") as out:
+                out.write(("\ufeff" + "\r\n".join(lines) + "\r\n").encode("utf-16-le"))
+            self.wine("reg", "import", "Z:" + path.replace("/", "\\"))
 
     def settings(self):
         """The game's registry key as {value name: (type, raw text)} from `wine reg export`."""
@@ -80,6 +132,20 @@ class GameSession:
                 name, value = line.split("=", 1)
                 values[name.strip('"')] = value
         return values
+
+    def stored(self):
+        """The game's key decoded: REG_DWORD as int, REG_BINARY as bytes, REG_SZ as str."""
+        decoded = {}
+        for name, raw in self.settings().items():
+            if raw.startswith("dword:"):
+                decoded[name] = int(raw[6:], 16)
+            elif raw.startswith("hex:"):
+                decoded[name] = bytes(int(b, 16) for b in raw[4:].split(",") if b.strip())
+            elif raw.startswith('"'):
+                decoded[name] = raw[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+            else:
+                decoded[name] = raw
+        return decoded
 
     def start(self, args=()):
         self.process = subprocess.Popen(["wine", "./tessaron.exe", *args], cwd=self.game_dir, env=self.env,
@@ -121,6 +187,17 @@ class GameSession:
         time.sleep(hold)
         subprocess.run(["xdotool", "mouseup", str(button)], check=True)
 
+    def drag(self, start, end, button=1, steps=8):
+        """Presses at `start`, moves to `end` in a few steps and releases there."""
+        self.move(*start)
+        subprocess.run(["xdotool", "mousedown", str(button)], check=True)
+        time.sleep(0.15)
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps, start[1] + (end[1] - start[1]) * i // steps)
+            time.sleep(0.03)
+        time.sleep(0.15)
+        subprocess.run(["xdotool", "mouseup", str(button)], check=True)
+
     def key(self, *keys, hold=0.1):
         for k in keys:
             subprocess.run(["xdotool", "keydown", "--clearmodifiers", k], check=True)
@@ -141,10 +218,256 @@ class GameSession:
         except subprocess.TimeoutExpired:
             self.kill()
             raise
-        subprocess.run(["wineserver", "-w"], env=self.env, check=False)
         return code
 
     def kill(self):
         if self.process and self.process.poll() is None:
             self.process.kill()
-        subprocess.run(["wineserver", "-k"], env=self.env, check=False)
+            self.process.wait()
+
+
+# ---------------------------------------------------------------------------------------------
+# Reading the game's picture: windows, the 3D area, the menu bar and its popups.
+
+SPLASH_SIZE = (401, 244)
+
+
+def visible_windows():
+    """Every mapped top-level X window as (id, name, (x, y, width, height))."""
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", ".*"], capture_output=True,
+                         text=True).stdout.split()
+    found = []
+    for window in ids:
+        name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True).stdout
+        geo = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], capture_output=True,
+                             text=True).stdout
+        if not geo:
+            continue
+        fields = dict(line.split("=", 1) for line in geo.split())
+        found.append((window, name.strip(),
+                      (int(fields["X"]), int(fields["Y"]), int(fields["WIDTH"]), int(fields["HEIGHT"]))))
+    return found
+
+
+def is_light(rgb):
+    return min(rgb) >= 235
+
+
+def is_dark(rgb):
+    return max(rgb) < 90
+
+
+def is_near_white(rgb):
+    return min(rgb) >= 200
+
+
+def view_rect(picture, frame):
+    """The 3D area inside the frame's X window (x, y, width, height): below the menu band (a
+    run of light rows under the caption) and inside the frame's light borders. Needs a
+    background that is not white at the area's edge."""
+    fx, fy, fw, fh = frame
+    column = fx + fw - 40  # right of the menu titles, so the band is plain there
+    y = fy + 1
+    while y < fy + fh and is_light(picture.at(column, y)):
+        y += 1  # the top border
+    while y < fy + fh and not is_light(picture.at(column, y)):
+        y += 1  # the caption
+    while y < fy + fh and (is_light(picture.at(column, y)) or min(picture.at(column, y)) >= 225):
+        y += 1  # the menu band
+    top = y
+    row = top + 50
+    left = fx
+    while left < fx + fw and (is_light(picture.at(left, row)) or min(picture.at(left, row)) >= 200):
+        left += 1
+    right = fx + fw - 1
+    while right > left and min(picture.at(right, row)) >= 100:
+        right -= 1
+    bottom = fy + fh - 1
+    mid = left + 10
+    while bottom > top and min(picture.at(mid, bottom)) >= 100:
+        bottom -= 1
+    return left, top, right - left + 1, bottom - top + 1
+
+
+def menu_titles(picture, frame, view):
+    """Centres (x, y) of the menu bar's titles, found as clusters of dark text in the band."""
+    fx, fy, fw, fh = frame
+    vx, vy, vw, vh = view
+    band_top = vy - 18
+    columns = [x for x in range(vx, vx + vw)
+               if any(is_dark(picture.at(x, y)) for y in range(band_top, vy - 1))]
+    groups, start, last = [], None, None
+    for x in columns:
+        if start is None:
+            start = last = x
+        elif x - last > 7:
+            groups.append((start, last))
+            start = last = x
+        else:
+            last = x
+    if start is not None:
+        groups.append((start, last))
+    return [((a + b) // 2, band_top + 8) for a, b in groups]
+
+
+def project(point, view):
+    """Screen position of a model point in the start view: world = RotationY(-pi/4) x
+    RotationX(-pi/4) (row vectors), eye (0, 0, -50) looking at the origin, field of view pi/4,
+    aspect = the 3D area's width / height."""
+    import math
+    vx, vy, width, height = view
+    x, y, z = point
+    a = -math.pi / 4
+    x, z = x * math.cos(a) + z * math.sin(a), -x * math.sin(a) + z * math.cos(a)
+    y, z = y * math.cos(a) - z * math.sin(a), y * math.sin(a) + z * math.cos(a)
+    z += 50.0
+    t = math.tan(math.pi / 8)
+    nx, ny = x / (z * t * width / height), y / (z * t)
+    return int(round(vx + (nx + 1) / 2 * width)), int(round(vy + (1 - ny) / 2 * height))
+
+
+def differing_pixels(a, b, box, tolerance=40, step=2):
+    """Pixels in `box` whose colour differs between pictures a and b by more than `tolerance`."""
+    x0, y0, x1, y1 = box
+    count = 0
+    for y in range(y0, y1, step):
+        for x in range(x0, x1, step):
+            p, q = a.at(x, y), b.at(x, y)
+            if max(abs(p[0] - q[0]), abs(p[1] - q[1]), abs(p[2] - q[2])) > tolerance:
+                count += 1
+    return count
+
+
+class Scenario:
+    """Runs one scenario's steps in a session; a failing step leaves a screenshot in
+    build/e2e-shots/<scenario>-<step>.png and the scenario ends with a clear message."""
+
+    def __init__(self, name, game_dir=None):
+        self.name = name
+        self.build_dir = os.environ.get("TESSARON_BUILD") or os.path.join(
+            os.path.dirname(os.path.abspath(__file__)), "..", "..", "build")
+        self.shots = os.path.join(self.build_dir, "e2e-shots")
+        os.makedirs(self.shots, exist_ok=True)
+        self.session = GameSession(self.build_dir, game_dir)
+        self.frame = None
+        self.view = None
+        self.step_name = "start"
+        self.started = time.time()
+
+    def step(self, text):
+        self.step_name = text
+        print("[%5.1fs] %s" % (time.time() - self.started, text), flush=True)
+
+    def check(self, condition, message):
+        if not condition:
+            raise AssertionError("%s: %s" % (self.step_name, message))
+
+    def shot(self, label="now"):
+        path = os.path.join(self.shots, "%s-%s.png" % (self.name, label))
+        return self.session.screenshot(path)
+
+    def run(self, body):
+        try:
+            body(self)
+        except BaseException as error:
+            try:
+                path = os.path.join(self.shots, "%s-failed.png" % self.name)
+                self.session.screenshot(path)
+                print("screenshot of the failing step: %s" % path)
+            except Exception:
+                pass
+            self.session.shutdown()
+            print("FAILED in step '%s': %s" % (self.step_name, error))
+            raise SystemExit(1)
+        self.session.shutdown()
+        print("passed in %.1f s" % (time.time() - self.started))
+
+    # --- the program's life -------------------------------------------------------------------
+
+    def start_game(self, expect_name_dialog=False):
+        self.session.start()
+        if expect_name_dialog:
+            return self.session.find_window("Новый игрок")
+        return self.wait_main_window()
+
+    def wait_main_window(self, timeout=40):
+        """Waits for the main window and for the splash to be gone; gives the frame the keyboard."""
+        window = self.session.find_window(timeout=timeout)
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            windows = visible_windows()
+            shown = [w for w in windows if w[0] == window]
+            if shown and not any(w[2][2:] == SPLASH_SIZE for w in windows):
+                break
+            time.sleep(0.1)
+        else:
+            raise TimeoutError("the main window did not show without the splash")
+        self.frame = self.session.geometry(window)
+        self.window = window
+        self.session.focus(window)
+        time.sleep(0.5)  # a few frames
+        return window
+
+    def exit_game(self):
+        code = self.session.close(self.window)
+        self.check(code == 0, "the game ended with exit code %s" % code)
+
+    def locate_view(self, picture):
+        self.view = view_rect(picture, self.frame)
+        vx, vy, vw, vh = self.view
+        self.check(vw > 200 and vh > 150, "no 3D area found in the frame %s: %s" % (self.frame, self.view))
+        return self.view
+
+    # --- menus --------------------------------------------------------------------------------
+
+    def open_menu(self, index, items):
+        """Clicks menu title `index` and returns the popup's item rows as (x, y, x1, y1) boxes."""
+        picture = self.shot("menubar")
+        titles = menu_titles(picture, self.frame, self.view)
+        self.check(len(titles) == 4, "expected four menu titles, found %d" % len(titles))
+        before = {w[0] for w in visible_windows()}
+        self.session.click(*titles[index])
+        deadline = time.time() + 5
+        popup = None
+        while time.time() < deadline and popup is None:
+            new = [w for w in visible_windows() if w[0] not in before and w[2][3] > 10]
+            if new:
+                popup = new[-1][2]
+            time.sleep(0.1)
+        self.check(popup is not None, "menu %d did not open" % index)
+        time.sleep(0.2)
+        x, y, w, h = popup
+        separators = 0  # the callers ask only for popups without separators or count rows themselves
+        row = (h - 4 - separators) / float(items)
+        return [(x + 3, int(y + 2 + i * row), x + w - 3, int(y + 2 + (i + 1) * row)) for i in range(items)]
+
+    def item_enabled(self, picture, box):
+        """Black text: enabled; grey text: disabled."""
+        dark = picture.count(box, is_dark)
+        grey = picture.count(box, lambda p: 100 <= min(p) and max(p) <= 190 and max(p) - min(p) < 20)
+        if dark >= 12:
+            return True
+        self.check(grey >= 12, "menu row %s shows neither black nor grey text (%d, %d)" % (box, dark, grey))
+        return False
+
+    def menu_states(self, index, items):
+        rows = self.open_menu(index, items)
+        picture = self.shot("menu%d" % index)
+        states = [self.item_enabled(picture, box) for box in rows]
+        return rows, states
+
+    def close_menu(self):
+        self.session.key("Escape")
+        self.session.key("Escape")
+        time.sleep(0.3)
+        self.session.focus(self.window)
+
+    def choose(self, rows, item):
+        x0, y0, x1, y1 = rows[item]
+        self.session.click((x0 + x1) // 2, (y0 + y1) // 2)
+        time.sleep(0.3)
+        self.session.focus(self.window)
+
+    def settle(self, seconds=0.8):
+        time.sleep(seconds)
+        return self.shot("settled")

@@ -1,0 +1,132 @@
+"""A first start without settings, as a new player sees it: the New-player dialog before the
+main window, the typed name in the overlay, the splash gone with the first frames, the solved
+cube corner-on; a click turns a layer, "Шаг обратно" turns it back; the menu items follow
+their rules; at exit all thirteen values are written, the name in slot 0."""
+
+import time
+
+from game_session import Scenario, differing_pixels, project, visible_windows
+
+# Turn target 1: the base edge's middle of its triangle, a third of the way to its apex.
+TARGET_1 = (-8.05, 9.06, -6.05)
+ALL_VALUES = ["Left", "Top", "Width", "Height", "PathPicture", "NumberRotate", "ColorBG", "Picture",
+              "ShowNameDlg", "ShowListChampions", "ShowNamePlayerStopWatch", "NamePlayer", "Champions"]
+
+
+def face_colours(picture, view):
+    """Which sticker colours show in the 3D area (counted on a coarse grid)."""
+    vx, vy, vw, vh = view
+    box = (vx, vy + 100, vx + vw, vy + vh)
+    kinds = {
+        "orange": lambda p: p[0] > 180 and 60 < p[1] < 150 and p[2] < 60,
+        "green": lambda p: p[1] > 70 and p[0] < 60 and p[2] < 80,
+        "white": lambda p: min(p) > 150 and max(p) - min(p) < 25,
+        "red": lambda p: p[0] > 130 and p[1] < 50 and p[2] < 50,
+        "blue": lambda p: p[2] > 130 and p[0] < 60 and p[1] < 120,
+        "yellow": lambda p: p[0] > 180 and p[1] > 160 and p[2] < 60,
+    }
+    return {name: picture.count(box, test, step=3) for name, test in kinds.items()}
+
+
+def body(s):
+    session = s.session
+    s.step("fresh start: no settings key")
+    session.delete_settings()
+    dialog = s.start_game(expect_name_dialog=True)
+    shown = visible_windows()
+    s.check(not any(name == "Головоломка Кубик Тессара" for _, name, _ in shown),
+            "the main window is visible while the New-player dialog asks")
+    s.check(all(geo[2] < 400 for _, _, geo in shown if geo[2] < 1024),
+            "only the dialog may show before the main window: %s" % shown)
+
+    s.step("type a Latin name into the New-player dialog")
+    session.focus(dialog)
+    session.key("End")
+    session.key("shift+Home")
+    session.type("Tester")
+    session.key("Return")
+    splash_seen = False
+    deadline = time.time() + 30
+    while time.time() < deadline:
+        windows = visible_windows()
+        if any(geo[2:] == (401, 244) for _, _, geo in windows):
+            splash_seen = True
+            break
+        if any(name == "Головоломка Кубик Тессара" for _, name, _ in windows):
+            break
+        time.sleep(0.05)
+    s.check(splash_seen, "no splash window between the dialog and the main window")
+
+    s.step("main window, splash closed once frames are drawn")
+    s.wait_main_window()
+    start = s.shot("start")
+    view = s.locate_view(start)
+    s.check(not any(geo[2:] == (401, 244) for _, _, geo in visible_windows()), "the splash stayed open")
+
+    s.step("the solved cube corner-on: three face colours")
+    colours = face_colours(start, view)
+    shown = [name for name, count in colours.items() if count > 150]
+    s.check(len(shown) == 3, "expected three face colours, saw %s" % colours)
+
+    s.step("overlay: player block top left, champion list top right")
+    vx, vy, vw, vh = view
+    name_block = start.count((vx + 15, vy + 15, vx + 200, vy + 100), lambda p: min(p) > 200)
+    s.check(name_block > 300, "too few white text pixels in the player block: %d" % name_block)
+    champions = start.count((vx + vw - 280, vy + 15, vx + vw - 15, vy + 60), lambda p: min(p) > 200)
+    s.check(champions > 300, "too few white text pixels in the champion list header: %d" % champions)
+    rows = start.count((vx + vw - 280, vy + 62, vx + vw - 15, vy + 160), lambda p: min(p) > 200)
+    s.check(rows < 20, "a fresh champion list has no rows, found %d text pixels" % rows)
+
+    s.step("edit items grey at start, \"Картинка фона\" grey with Picture 0")
+    edit_rows, states = s.menu_states(1, 2)
+    s.check(states == [False, False], "\"Шаг обратно\"/\"Собрать кубик\" at start: %s" % states)
+    s.close_menu()
+    _, states = s.menu_states(2, 3)
+    s.check(states == [True, False, True], "settings menu at start (Picture 0): %s" % states)
+    s.close_menu()
+
+    s.step("a click on turn target 1 turns its layer")
+    before = s.settle()
+    target = project(TARGET_1, view)
+    session.click(*target)
+    turned = s.settle(1.0)
+    near = differing_pixels(before, turned, (target[0] - 120, target[1] - 80, target[0] + 200, target[1] + 200))
+    far = differing_pixels(before, turned, (vx + 5, vy + vh - 60, vx + 150, vy + vh - 5))
+    s.check(near > 500, "the picture near the target did not change (%d pixels)" % near)
+    s.check(far == 0, "the picture changed away from the cube (%d pixels)" % far)
+
+    s.step("\"Шаг обратно\" is enabled and turns the layer back")
+    edit_rows, states = s.menu_states(1, 2)
+    s.check(states == [True, True], "edit items after a turn: %s" % states)
+    s.choose(edit_rows, 0)
+    back = s.settle(1.2)
+    cube_box = (vx + 100, vy + 90, vx + vw - 100, vy + vh - 20)
+    changed = differing_pixels(start, back, cube_box)
+    s.check(changed < 60, "the cube is not back at its start picture (%d pixels differ)" % changed)
+    _, states = s.menu_states(1, 2)
+    s.check(states == [False, False], "edit items with an empty history: %s" % states)
+    s.close_menu()
+
+    s.step("the typed name is in the overlay")
+    s.check(name_block > 300, "no name drawn")
+
+    s.step("exit with Alt+F4: thirteen values, the name in slot 0")
+    s.exit_game()
+    stored = session.stored()
+    missing = [name for name in ALL_VALUES if name not in stored]
+    s.check(not missing, "values missing after exit: %s" % missing)
+    names = stored["NamePlayer"]
+    s.check(len(names) == 200, "NamePlayer holds %d bytes" % len(names))
+    s.check(names[:7] == b"Tester\0", "slot 0 holds %r" % names[:20])
+    s.check(names[20:27] == "Товарищ".encode("cp1251"), "the earlier name moved to slot 1: %r" % names[20:40])
+    s.check((stored["Left"], stored["Top"], stored["Width"], stored["Height"]) == (162, 71, 862, 697),
+            "frame rectangle %s" % [stored[k] for k in ("Left", "Top", "Width", "Height")])
+    s.check(stored["Picture"] == 0 and stored["NumberRotate"] == 3 and stored["ShowNameDlg"] == 1,
+            "defaults of a first start: %s" % {k: stored[k] for k in ("Picture", "NumberRotate", "ShowNameDlg")})
+    champions = stored["Champions"]
+    s.check(len(champions) == 140 and all(champions[28 * r:28 * r + 8] == (86399).to_bytes(8, "little")
+                                          for r in range(5)), "five empty champion records")
+
+
+if __name__ == "__main__":
+    Scenario("first_start").run(body)

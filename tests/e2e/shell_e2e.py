@@ -1,0 +1,88 @@
+"""The shell as a returning player uses it: Z+M clears a stored champion list, the Presets
+dialog filters the scramble count and turns the picture on (which enables "Картинка фона"),
+the frame does not shrink below its minimum size,
+and the changes reach the registry at exit."""
+
+import struct
+import subprocess
+import time
+
+from game_session import Scenario
+
+
+def champion_block(records):
+    block = b""
+    for seconds, name in records + [(86399, b"")] * (5 - len(records)):
+        block += struct.pack("<q", seconds) + name.ljust(20, b"\0")
+    return block
+
+
+def list_rows(picture, view):
+    vx, vy, vw, vh = view
+    return picture.count((vx + vw - 280, vy + 62, vx + vw - 15, vy + 100), lambda p: min(p) > 200)
+
+
+def body(s):
+    session = s.session
+    s.step("settings of a returning player with one champion")
+    session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 7,
+                            "Champions": champion_block([(75, b"Champ")])})
+    s.start_game()
+    start = s.shot("start")
+    view = s.locate_view(start)
+    s.check(list_rows(start, view) > 100, "the stored champion is not listed (%d)" % list_rows(start, view))
+
+    s.step("M alone keeps the list")
+    session.key("m")
+    time.sleep(0.5)
+    s.check(list_rows(s.shot("m"), view) > 100, "M alone cleared the list")
+
+    s.step("Z held, M pressed: the list rows vanish")
+    subprocess.run(["xdotool", "keydown", "z"], check=True)
+    time.sleep(0.15)
+    session.key("m", hold=0.15)
+    subprocess.run(["xdotool", "keyup", "z"], check=True)
+    time.sleep(0.6)
+    s.check(list_rows(s.shot("zm"), view) < 20, "the champion row is still drawn after Z+M")
+
+    s.step("Presets: picture on, \"1a\" typed into the scramble count")
+    rows, states = s.menu_states(2, 3)
+    s.check(states == [True, False, True], "settings menu with Picture 0: %s" % states)
+    s.choose(rows, 2)
+    dialog = session.find_window("Предварительные настройки", timeout=10)
+    session.focus(dialog)
+    session.key("space")  # "Показывать картинку", the first control, has the focus
+    session.key("Tab", "Tab", "Tab", "Tab")  # to the scramble count, its text selected
+    session.type("1a")
+    time.sleep(0.3)
+    session.key("Return")
+    time.sleep(2.5)
+    session.focus(s.window)
+
+    s.step("\"Картинка фона\" is enabled once the picture is on")
+    rows, states = s.menu_states(2, 3)
+    s.check(states == [True, True, True], "settings menu with Picture 1: %s" % states)
+    s.close_menu()
+
+    s.step("dragging the frame's corner cannot make it smaller than 300 x 226")
+    fx, fy, fw, fh = s.frame
+    session.drag((fx + fw - 2, fy + fh - 2), (fx + 60, fy + 60))
+    time.sleep(1.0)
+    x, y, width, height = session.geometry(s.window)
+    s.check(width >= 300 and height >= 226, "the frame shrank to %d x %d" % (width, height))
+    s.check(width <= 320 and height <= 250, "the frame did not shrink at all: %d x %d" % (width, height))
+    session.drag((x + width - 2, y + height - 2), (fx + fw - 2, fy + fh - 2))
+    time.sleep(0.5)
+
+    s.step("exit: count 3, picture on, five empty records")
+    s.exit_game()
+    stored = session.stored()
+    s.check(stored.get("NumberRotate") == 3, "\"1a\" stored as %s, expected 3" % stored.get("NumberRotate"))
+    s.check(stored.get("Picture") == 1, "Picture stored as %s" % stored.get("Picture"))
+    s.check(stored.get("ColorBG") == 0xFFFFFFFF, "with the picture file present ColorBG is %#x"
+            % stored.get("ColorBG", 0))
+    s.check(stored.get("Champions") == champion_block([]), "the champion table was not cleared in the registry")
+
+
+if __name__ == "__main__":
+    Scenario("shell").run(body)

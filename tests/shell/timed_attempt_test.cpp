@@ -1,0 +1,213 @@
+// A whole timed attempt in the real frame and form, on a real device: the timed command
+// scrambles with a scripted random source, the player undoes the scramble turn by turn, the
+// calendar clock moves on 75 s meanwhile, and the result lands in the champion table under
+// the player's name, in the registry at exit and in the table of the next start.
+#include "shell_test_support.h"
+
+#include "puzzle/turn_driver.h"
+#include "resources/resource.h"
+#include "shell/app_form.h"
+#include "shell/app_frame_wnd.h"
+#include "shell/splash_window.h"
+#include "support/registry_sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+/// A tick count that moves on one millisecond whenever the turn animation waits for it.
+class FakeTicks : public TurnTicks {
+public:
+    std::uint32_t now = 5000;
+    std::uint32_t Now() override { return now; }
+    void Pause() override { ++now; }
+};
+
+/// Scripted draws, then a fixed linear congruential sequence; seeding changes nothing.
+class ScriptedRandom : public TurnRandom {
+public:
+    std::deque<int> scripted;
+    unsigned state = 777;
+    int seeds = 0;
+    void Seed() override { ++seeds; }
+    int Next() override
+    {
+        if (!scripted.empty()) {
+            const int value = scripted.front();
+            scripted.pop_front();
+            return value;
+        }
+        state = state * 1103515245u + 12345u;
+        return static_cast<int>((state >> 16) & 0x7fff);
+    }
+};
+
+constexpr char kPlayer[] = "Tester";
+constexpr std::int64_t kStartSecond = 1700000000;
+constexpr TimeSpan kSolveSeconds = 75;
+constexpr int kFrameLimit = 2000; ///< far more frames than any step here needs
+
+/// The settings a returning player has: no name prompt, both overlay blocks, no picture; a
+/// small frame, so that the hundreds of frames rendered here are cheap.
+void PrepareSettings(const RegistrySandbox& key)
+{
+    key.PutDword("Left", 0);
+    key.PutDword("Top", 0);
+    key.PutDword("Width", 320);
+    key.PutDword("Height", 260);
+    std::uint8_t names[200] = {};
+    std::memcpy(names, kPlayer, sizeof kPlayer - 1);
+    key.Put("NamePlayer", REG_BINARY, names, sizeof names);
+    key.PutDword("ShowNameDlg", 0);
+    key.PutDword("ShowListChampions", 1);
+    key.PutDword("ShowNamePlayerStopWatch", 1);
+    key.PutDword("Picture", 0);
+}
+
+std::int64_t TimeOfRecord(const std::vector<std::uint8_t>& block, int record)
+{
+    std::int64_t time = 0;
+    std::memcpy(&time, block.data() + 28 * record, sizeof time);
+    return time;
+}
+
+class TimedAttemptTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_NE(shell_test::UseGameResources(), nullptr);
+        CSplashWnd::EnableSplash(false);
+    }
+
+    /// The game's start: frame, form (settings loaded), 3D application; kept hidden, since
+    /// hiding or destroying a shown window costs Wine seconds without a window manager.
+    CAppForm* StartGame()
+    {
+        FormSources sources;
+        sources.ticks = &ticks;
+        sources.random = &random;
+        sources.clock = [this] { return now; };
+        sources.settingsKey = key.Path();
+        auto owned = std::make_unique<CAppForm>(sources);
+        CAppForm* form = owned.get();
+        frame = std::make_unique<CAppFrameWnd>();
+        if (!frame->LoadFrame(IDR_MAINFRAME, std::move(owned))) return nullptr;
+        frame->InitialUpdateFrame(SW_HIDE);
+        shell_test::PumpPending();
+        return form;
+    }
+
+    /// The program's end: the form saves its settings while it is destroyed.
+    void EndGame()
+    {
+        frame.reset();
+        shell_test::PumpPending();
+    }
+
+    UINT EditItemState(UINT id)
+    {
+        HMENU popup = GetSubMenu(GetMenu(frame->Handle()), 1);
+        SendMessageW(frame->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 1);
+        return GetMenuState(popup, id, MF_BYCOMMAND) & MF_GRAYED;
+    }
+
+    /// Renders frames until no turn is animating and no scramble runs; returns the turns
+    /// started on the way, in order (a turn starts in a frame that ends with it at step 0).
+    std::vector<TurnCode> RenderUntilStill(CAppForm& form)
+    {
+        std::vector<TurnCode> started;
+        for (int i = 0; i < kFrameLimit; ++i) {
+            form.RenderStep();
+            shell_test::PumpPending();
+            if (form.turns.TurnInProgress && form.turns.TurnStep == 0)
+                started.push_back(form.turns.CurrentTurn);
+            if (!form.turns.TurnInProgress && !form.turns.Scrambling) return started;
+        }
+        ADD_FAILURE() << "the cube never came to rest";
+        return started;
+    }
+
+    RegistrySandbox key{"TimedAttempt"};
+    FakeTicks ticks;
+    ScriptedRandom random;
+    std::int64_t now = kStartSecond;
+    std::unique_ptr<CAppFrameWnd> frame;
+};
+
+TEST_F(TimedAttemptTest, SolvedAttemptIsRecordedSavedAndShownAtTheNextStart)
+{
+    PrepareSettings(key);
+    CAppForm* form = StartGame();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->active) << "the 3D application did not start";
+    EXPECT_EQ(std::string(NameText(form->settings.playerNames.Current())), kPlayer);
+    RenderUntilStill(*form);
+    ASSERT_TRUE(form->cube.IsSolved());
+
+    // Scripted draws first (the scramble draws every frame, also while a turn animates), then
+    // the generator's own sequence.
+    random.scripted = {0, 4, 8, 12, 16, 2, 6, 10, 14};
+    SendMessageW(frame->Handle(), WM_COMMAND, IDM_TIMED_SOLVE, 0);
+    EXPECT_TRUE(form->modes.State().TimedMode);
+    EXPECT_EQ(random.seeds, 1);
+    const std::vector<TurnCode> scramble = RenderUntilStill(*form);
+    ASSERT_EQ(scramble.size(), static_cast<size_t>(TurnDriver::kTimedScrambleLength + 1));
+    EXPECT_EQ(scramble[0], 1) << "the first draw, 0, is turn 1";
+    ASSERT_FALSE(form->cube.IsSolved());
+    EXPECT_TRUE(form->modes.State().StopwatchRunning);
+    EXPECT_TRUE(form->turns.TurnHistory.empty()) << "the scramble must not be undoable";
+    EXPECT_EQ(EditItemState(IDM_STEP_BACK), static_cast<UINT>(MF_GRAYED));
+    EXPECT_EQ(EditItemState(IDM_RESET_CUBE), static_cast<UINT>(MF_GRAYED));
+
+    // The player needs 75 s: every turn of the scramble undone, the last one first.
+    now += kSolveSeconds;
+    for (auto turn = scramble.rbegin(); turn != scramble.rend(); ++turn) {
+        ASSERT_TRUE(form->turns.StartTurn(InverseTurn(*turn)));
+        RenderUntilStill(*form);
+        // Turns made during a timed attempt are still recorded, yet stepping back stays barred.
+        if (form->modes.State().TimedMode) {
+            EXPECT_EQ(EditItemState(IDM_STEP_BACK), static_cast<UINT>(MF_GRAYED));
+        }
+    }
+    ASSERT_TRUE(form->cube.IsSolved());
+    const PlayState& state = form->modes.State();
+    EXPECT_FALSE(state.TimedMode);
+    EXPECT_FALSE(state.StopwatchRunning);
+    EXPECT_EQ(state.ElapsedTime, kSolveSeconds);
+    const ChampionRecord& best = form->settings.championTable.Entries()[0];
+    EXPECT_EQ(best.time, kSolveSeconds);
+    EXPECT_EQ(std::string(NameText(best.name)), kPlayer);
+    for (int r = 1; r < 5; ++r)
+        EXPECT_TRUE(ChampionTable::IsEmpty(form->settings.championTable.Entries()[r])) << r;
+
+    // Later frames keep the reading; solving again without a new attempt records nothing.
+    now += 10;
+    RenderUntilStill(*form);
+    EXPECT_EQ(form->modes.StopwatchText(), "00:01:15");
+    EndGame();
+
+    const RegistrySandbox::Stored stored = key.Get("Champions");
+    ASSERT_TRUE(stored.present) << "no champion table written at exit";
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_BINARY));
+    ASSERT_EQ(stored.bytes.size(), 140u);
+    EXPECT_EQ(TimeOfRecord(stored.bytes, 0), kSolveSeconds);
+    EXPECT_EQ(std::memcmp(stored.bytes.data() + 8, kPlayer, sizeof kPlayer), 0) << "name with its zero";
+    for (int r = 1; r < 5; ++r)
+        EXPECT_EQ(TimeOfRecord(stored.bytes, r), 86399) << r;
+
+    // The next start reads the same table back.
+    CAppForm* next = StartGame();
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->settings.championTable.Entries()[0].time, kSolveSeconds);
+    EXPECT_EQ(std::string(NameText(next->settings.championTable.Entries()[0].name)), kPlayer);
+    EndGame();
+}
+
+} // namespace
