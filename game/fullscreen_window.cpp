@@ -9,11 +9,11 @@ void HandleMessage(FullscreenCommands& commands, UINT message, WPARAM key)
 {
     switch (message) {
     case WM_CLOSE:
-        commands.SwitchFullScreen();
+        commands.LeaveFullScreen();
         PostMessageW(commands.ApplicationMainWindow(), WM_CLOSE, 0, 0);
         break;
     case WM_KEYUP:
-        if (key == VK_ESCAPE) commands.SwitchFullScreen();
+        if (key == VK_ESCAPE) commands.LeaveFullScreen();
         break;
     case WM_KEYDOWN:
         if (key == 'R' && !commands.TimedMode()) commands.ResetCube();

@@ -9,7 +9,9 @@
 class FullscreenCommands {
 public:
     virtual ~FullscreenCommands() = default;
-    virtual void SwitchFullScreen() = 0;  ///< from full screen: back to the window
+    /// Back to the window; nothing when the game is not in full screen (a close request that
+    /// reaches the hidden popup must not send the game into full screen on its way out).
+    virtual void LeaveFullScreen() = 0;
     virtual bool TimedMode() const = 0;
     virtual void ResetCube() = 0;         ///< the R key, refused during a timed attempt
     virtual void StartTrainingCommand() = 0;

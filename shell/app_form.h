@@ -77,7 +77,10 @@ private:
     void DrawOverlay();
 
     // What the full-screen popup's keys and close request do.
-    void SwitchFullScreen() override { CGraphicsApp::SwitchFullScreen(); }
+    void LeaveFullScreen() override
+    {
+        if (!windowed) SwitchFullScreen();
+    }
     bool TimedMode() const override { return modes.State().TimedMode; }
     void ResetCube() override { turns.ResetCube(); }
     void StartTrainingCommand() override;

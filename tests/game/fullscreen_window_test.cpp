@@ -10,7 +10,7 @@ struct RecordingCommands : FullscreenCommands {
     std::string calls;
     bool timed = false;
     HWND mainWindow = nullptr;
-    void SwitchFullScreen() override { calls += "S"; }
+    void LeaveFullScreen() override { calls += "S"; }
     bool TimedMode() const override { return timed; }
     void ResetCube() override { calls += "R"; }
     void StartTrainingCommand() override { calls += "T"; }
