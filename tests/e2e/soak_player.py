@@ -42,11 +42,12 @@ class SoakPlayer:
 
     # ---- start and end -------------------------------------------------------------------------
 
-    def start(self):
+    def start(self, dwords=None):
+        """Starts the game on fresh settings: no name prompt at start, plus the given DWORD values."""
         s = self.session
         s.delete_settings()
-        # No name prompt at start; the champion list and stopwatch shown, so the overlay draws.
-        s.wine("reg", "add", r"HKCU\Software\Tessaron", "/v", "ShowNameDlg", "/t", "REG_DWORD", "/d", "0", "/f")
+        for name, value in dict({"ShowNameDlg": 0}, **(dwords or {})).items():
+            s.wine("reg", "add", r"HKCU\Software\Tessaron", "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
         if os.path.exists(self.report_path):
             os.remove(self.report_path)
         s.env = dict(s.env, TESSARON_RESOURCE_REPORT="Z:" + self.report_path.replace("/", "\\"))
