@@ -55,6 +55,7 @@ class SoakPlayer:
         s.start()
         self.window = s.find_window(timeout=60)
         self.wait_for_first_frame()
+        self.first_size = self.session.geometry(self.window)[2:]
 
     def wait_for_first_frame(self, timeout=60):
         # The splash closes with the first frame; then only the frame (and Wine's 1×1 helper) show.
@@ -203,18 +204,15 @@ class SoakPlayer:
         raise SoakFailure("the window did not come back from full screen")
 
     def resize(self):
-        w = self.random.randint(420, 900)
-        h = self.random.randint(350, 700)
+        w = self.random.randint(420, 1000)
+        h = self.random.randint(350, 740)
         subprocess.run(["xdotool", "windowsize", self.window, str(w), str(h)], check=False)
         time.sleep(0.4)
-
-    def maximize_toggle(self):
-        x, y, w, _ = self.session.geometry(self.window)
-        self.session.click(x + w - 32, y + 13)  # the caption's maximise / restore button
-        time.sleep(0.8)
+        if self.session.geometry(self.window)[2:] != (w, h):
+            raise SoakFailure("the window did not take the size %dx%d" % (w, h))
 
     ACTIONS = (("click_cube", 8), ("click_off_cube", 3), ("drag", 4), ("wheel", 3), ("menu_command", 3),
-               ("dialog", 2), ("full_screen", 1), ("resize", 2), ("maximize_toggle", 1))
+               ("dialog", 2), ("full_screen", 1), ("resize", 3))
 
     def warm_up(self):
         """Every kind of action once: the first dialog of each kind, the first full screen and
@@ -227,7 +225,16 @@ class SoakPlayer:
             if name != "dialog":
                 getattr(self, name)()
                 self.check(name)
-        time.sleep(ReportInterval + 0.5)
+        return self.settle()
+
+    def settle(self):
+        """Back to the window's first size (memory follows the back buffer's size), then waits
+        for a resource sample; returns the number of samples so far."""
+        self.ensure_windowed()
+        subprocess.run(["xdotool", "windowsize", self.window, str(self.first_size[0]), str(self.first_size[1])],
+                       check=False)
+        time.sleep(ReportInterval + 1.0)
+        self.check("settle")
         return len(self.report())
 
     def play(self, seconds):
@@ -238,6 +245,7 @@ class SoakPlayer:
             getattr(self, name)()
             self.actions[name] = self.actions.get(name, 0) + 1
             self.check(name)
+        self.settle()
         return self.actions
 
     # ---- what the game reported ---------------------------------------------------------------

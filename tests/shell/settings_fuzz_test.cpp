@@ -21,7 +21,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kDefaultCases = 4000;
+constexpr int kDefaultCases = 2500;
 constexpr DWORD kPathBufferSize = 512;
 
 int CaseCount()
