@@ -31,5 +31,12 @@ bool CApp::OnIdle(long)
     if (!game || !game->active) return true;
     game->RenderStep();
     CSplashWnd::CloseSplashIfOpen();
+    resourceReport.SampleWhenDue();
     return true;
+}
+
+int CApp::ExitInstance(int exitCode)
+{
+    resourceReport.Sample("exit");
+    return exitCode;
 }

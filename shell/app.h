@@ -3,6 +3,7 @@
 // application, title) and the idle step that renders frames while the queue is empty.
 
 #include "shell/application.h"
+#include "shell/resource_report.h"
 
 /// The document of the single-document arrangement: the game keeps no document data.
 class CAppDoc {};
@@ -11,4 +12,8 @@ class CApp : public CApplication {
 protected:
     bool InitInstance() override;
     bool OnIdle(long idleCount) override;
+    int ExitInstance(int exitCode) override;
+
+private:
+    ResourceReport resourceReport; ///< opt-in, for soak tests
 };

@@ -1,0 +1,41 @@
+"""A short soak of the real game: a scripted player clicks, drags, scrolls, runs menu commands
+and dialogs, goes to full screen and back and resizes the window for about a minute. The game
+must stay up without any window nobody asked for, hold no more GDI objects, windows or memory at
+the end than after the warm-up, and write all thirteen settings when it is closed.
+SOAK_SECONDS and SOAK_SEED change the run (scripts/reliability.sh runs long ones)."""
+
+import os
+import sys
+import time
+
+from soak_player import SoakPlayer, check_no_growth, check_saved_settings
+
+
+def main():
+    build = os.environ["TESSARON_BUILD"]
+    seconds = float(os.environ.get("SOAK_SECONDS", "60"))
+    seed = int(os.environ.get("SOAK_SEED", "7"))
+    report = os.path.join(build, "soak-report.txt")
+    player = SoakPlayer(build, seed, report)
+    try:
+        player.start()
+        warm_up_samples = player.warm_up()
+        started = time.time()
+        actions = player.play(seconds)
+        played = time.time() - started
+        values = player.finish()
+    except Exception:
+        player.session.kill()
+        raise
+    check_saved_settings(values)
+    samples = player.report()
+    first, last = check_no_growth(samples, warm_up_samples)
+    print("soak: %.0f s, seed %d, actions %s" % (played, seed, actions))
+    print("soak: after warm-up %s" % first)
+    print("soak: at the end    %s" % last)
+    print("soak: at exit       %s" % [v for label, v in samples if label == "exit"])
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,276 @@
+// Device reset storms on Wine's real device: hundreds of resizes and dozens of full-screen round
+// trips must keep every reset/lost and create/destroy pair balanced, show no message, and hold
+// no more GDI objects, windows, handles or memory at the end than after the first few. The bare
+// framework takes the whole storm; the game's real scene (the data file's cube, the pick mesh,
+// the turn targets, the overlay font and the background picture) takes a short one, which must
+// also keep the cube's arrangement and what the cursor picks. Its resets cost a few hundred
+// milliseconds each under Wine, so the whole storm with the scene runs only when
+// TESSARON_LONG_CAMPAIGN is set (scripts/reliability.sh).
+
+#include "framework/graphics_app.h"
+#include "framework/text_font.h"
+#include "puzzle/cube_scene.h"
+#include "puzzle/turn_driver.h"
+#include "puzzle/view_control.h"
+#include "shell/background.h"
+#include "shell/com_init.h"
+#include "shell/resource_report.h"
+#include "support/graphics_test_host.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr int kResizes = 200;
+constexpr int kFullScreenRoundTrips = 50;
+constexpr int kShortResizes = 8;
+constexpr int kShortRoundTrips = 1;
+constexpr int kPickGrid = 10; ///< a pick costs tens of milliseconds under Wine
+constexpr int kWarmUp = 5;
+
+bool LongCampaign() { return std::getenv("TESSARON_LONG_CAMPAIGN") != nullptr; }
+constexpr DWORD kAllowedObjectGrowth = 2;            ///< GDI objects, windows, handles
+constexpr SIZE_T kAllowedMemoryGrowth = 8u << 20;    ///< bytes of private memory
+constexpr DWORD kSky = 0xFF203040;
+
+/// The test host's framework, except that back in the window the popup is shrunk out of the
+/// way instead of hidden: once Direct3D has made it cover the screen, Wine without a window
+/// manager waits two seconds for it to be withdrawn, which would make every return from full
+/// screen cost that long here. The device work of the switch is the same.
+class BareApp : public RecordingApp {
+public:
+    explicit BareApp(TestWindows& windows) : RecordingApp(windows) {}
+    HRESULT ApplyWindowMode() override
+    {
+        if (!windowed) return RecordingApp::ApplyWindowMode();
+        SetWindowPos(windows.popup, HWND_BOTTOM, 0, 0, 1, 1, SWP_NOACTIVATE);
+        mainWindow = windows.view;
+        return S_OK;
+    }
+};
+
+/// The form's device life cycle around the real scene, on the test host's two windows.
+class SceneApp : public BareApp {
+public:
+    explicit SceneApp(TestWindows& windows) : BareApp(windows) {}
+    ~SceneApp() override { DestroyGraphics(); } // while the overrides below still exist
+
+    HRESULT InitScene() override
+    {
+        com.Initialize();
+        return RecordingApp::InitScene();
+    }
+    HRESULT OnDeviceCreated() override
+    {
+        if (FAILED(font.OnDeviceCreated(device.Get()))) return E_FAIL;
+        scene.LoadScene(device.Get());
+        background.OnDeviceCreated(device.Get(), "background.jpg");
+        scene.BuildTurnTargets(device.Get());
+        return RecordingApp::OnDeviceCreated();
+    }
+    HRESULT OnDeviceReset() override
+    {
+        scene.ResetDeviceState(device.Get(), Aspect(), view.WorldMatrix);
+        font.OnDeviceReset();
+        scene.ResetMeshes(device.Get());
+        return RecordingApp::OnDeviceReset();
+    }
+    HRESULT RenderScene() override
+    {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kSky, 1.0f, 0);
+        if (FAILED(device->BeginScene())) return S_OK;
+        scene.SetFrameProjection(view.FieldOfView, Aspect());
+        view.UpdateWorldMatrix();
+        scene.Draw(device.Get(), view.WorldMatrix);
+        background.DrawPictureIfShown(0xFFFFFFFF, 1);
+        font.DrawString(2, 2, 0xFFFFFFFF, "\xD2\xEE\xE2\xE0\xF0\xE8\xF9 00:00:00");
+        device->EndScene();
+        return RecordingApp::RenderScene();
+    }
+    HRESULT OnDeviceLost() override
+    {
+        font.OnDeviceLost();
+        scene.LoseMeshes();
+        return RecordingApp::OnDeviceLost();
+    }
+    HRESULT OnDeviceDestroyed() override
+    {
+        font.OnDeviceDestroyed();
+        scene.DestroyDeviceObjects();
+        background.OnDeviceDestroyed();
+        return RecordingApp::OnDeviceDestroyed();
+    }
+    HRESULT ShutdownScene() override
+    {
+        font.Destroy();
+        com.Uninitialize();
+        return RecordingApp::ShutdownScene();
+    }
+
+    /// Which turn every point of a coarse grid over the back buffer picks.
+    std::map<int, int> PickGrid() const
+    {
+        std::map<int, int> picked;
+        const UINT w = backBufferDesc.Width, h = backBufferDesc.Height;
+        for (int gy = 1; gy < kPickGrid; ++gy)
+            for (int gx = 1; gx < kPickGrid; ++gx) {
+                int code = 0;
+                const float x = w * gx / float(kPickGrid), y = h * gy / float(kPickGrid);
+                if (scene.Pick(x, y, w, h, view.WorldMatrix, code)) ++picked[code];
+            }
+        return picked;
+    }
+    float Aspect() const
+    {
+        return backBufferDesc.Height ? static_cast<float>(backBufferDesc.Width) / backBufferDesc.Height : 1.0f;
+    }
+
+    CubeModel cube;
+    TurnDriver turns{cube};
+    CubeScene scene{cube};
+    ViewControl view;
+    CTextFont font{"Times New Roman", 14, CTextFont::TextBold};
+    CBackground background;
+    CComInitialization com;
+};
+
+void ExpectNoGrowth(const ProcessResources& before, const ProcessResources& after)
+{
+    EXPECT_LE(after.gdiObjects, before.gdiObjects + kAllowedObjectGrowth) << "GDI objects";
+    EXPECT_LE(after.userObjects, before.userObjects + kAllowedObjectGrowth) << "USER objects";
+    EXPECT_LE(after.windows, before.windows) << "windows";
+    EXPECT_LE(after.handles, before.handles + kAllowedObjectGrowth) << "handles";
+    EXPECT_LE(after.privateBytes, before.privateBytes + kAllowedMemoryGrowth) << "private memory";
+}
+
+void Resize(HWND window, int width, int height)
+{
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpMessages();
+}
+
+template <class App>
+class Storm : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        app = std::make_unique<App>(windows);
+        ASSERT_EQ(app->Create(GetModuleHandleW(nullptr)), S_OK);
+    }
+    void TearDown() override
+    {
+        app.reset();
+        EXPECT_TRUE(capture.Boxes().empty()) << "unexpected message box";
+    }
+    void Frame()
+    {
+        Sleep(1); // a frame needs time to have passed
+        ASSERT_EQ(app->RenderFrame(), S_OK);
+    }
+    void ExpectPairsBalanced()
+    {
+        EXPECT_EQ(app->Count("OnDeviceCreated"), app->Count("OnDeviceDestroyed") + 1);
+        EXPECT_EQ(app->Count("OnDeviceReset"), app->Count("OnDeviceLost") + 1);
+        EXPECT_TRUE(app->active);
+    }
+
+    /// Resizes the view `count` times after `warmUp` times, each followed by a frame.
+    void ResizeStorm(int count, int warmUp = kWarmUp)
+    {
+        ProcessResources warm;
+        for (int i = 0; i < count + warmUp && !this->HasFatalFailure(); ++i) {
+            if (i == warmUp) warm = CurrentProcessResources();
+            const int width = 200 + (i * 37) % 500, height = 150 + (i * 53) % 400;
+            Resize(windows.view, width, height);
+            const int resets = app->Count("OnDeviceReset");
+            ASSERT_EQ(app->HandleSizeChange(), S_OK) << "resize " << i;
+            EXPECT_EQ(app->Count("OnDeviceReset"), resets + 1) << "resize " << i << " resets the device";
+            RECT client;
+            GetClientRect(windows.view, &client);
+            EXPECT_EQ(app->backBufferDesc.Width, static_cast<UINT>(client.right)) << "resize " << i;
+            EXPECT_EQ(app->backBufferDesc.Height, static_cast<UINT>(client.bottom)) << "resize " << i;
+            Frame();
+        }
+        ExpectNoGrowth(warm, CurrentProcessResources());
+        Resize(windows.view, TestWindows::kViewWidth, TestWindows::kViewHeight);
+        ASSERT_EQ(app->HandleSizeChange(), S_OK);
+        Frame();
+        ExpectPairsBalanced();
+    }
+
+    /// Full screen and back `count` times after `warmUp` times, a frame in each mode.
+    void FullScreenStorm(int count, int warmUp = kWarmUp, const std::function<void(int)>& inFullScreen = {})
+    {
+        ProcessResources warm;
+        for (int i = 0; i < count + warmUp && !this->HasFatalFailure(); ++i) {
+            if (i == warmUp) warm = CurrentProcessResources();
+            ASSERT_EQ(app->SwitchFullScreen(), S_OK) << "round trip " << i << " to full screen";
+            ASSERT_FALSE(app->windowed);
+            EXPECT_EQ(app->mainWindow, windows.popup);
+            Frame();
+            if (inFullScreen) inFullScreen(i);
+            ASSERT_EQ(app->SwitchFullScreen(), S_OK) << "round trip " << i << " back to the window";
+            ASSERT_TRUE(app->windowed);
+            EXPECT_EQ(app->mainWindow, windows.view);
+            EXPECT_EQ(app->backBufferDesc.Width, static_cast<UINT>(TestWindows::kViewWidth));
+            Frame();
+        }
+        ExpectNoGrowth(warm, CurrentProcessResources());
+        ExpectPairsBalanced();
+    }
+
+    ErrorBoxCapture capture;
+    TestWindows& windows = SharedTestWindows();
+    std::unique_ptr<App> app;
+};
+
+using BareStorm = Storm<BareApp>;
+
+class SceneStorm : public Storm<SceneApp> {
+protected:
+    void SetUp() override
+    {
+        Storm::SetUp();
+        ASSERT_TRUE(app->cube.IsBound()) << "the data file's cube is loaded";
+        // A few turns, so that the arrangement to keep is not the solved one.
+        for (int code : {1, 8, 14}) {
+            ASSERT_TRUE(app->turns.StartTurn(code));
+            while (app->turns.TurnInProgress) app->turns.AdvanceTurn();
+        }
+        arrangement = app->cube.CurrentArrangement();
+        Frame();
+        picks = app->PickGrid();
+        ASSERT_GT(picks.size(), 3u) << "the start view offers turns to pick";
+    }
+    void ExpectSceneIntact()
+    {
+        EXPECT_TRUE(app->cube.IsBound());
+        EXPECT_TRUE(app->cube.CurrentArrangement() == arrangement) << "the cube keeps its arrangement";
+        EXPECT_EQ(app->PickGrid(), picks) << "the same turns under the same points";
+    }
+
+    CubeModel::Arrangement arrangement{};
+    std::map<int, int> picks;
+};
+
+} // namespace
+
+TEST_F(BareStorm, HundredsOfResizesResetEveryTimeAndLeakNothing) { ResizeStorm(kResizes); }
+
+TEST_F(BareStorm, FullScreenRoundTripsLeakNothing) { FullScreenStorm(kFullScreenRoundTrips); }
+
+TEST_F(SceneStorm, ResizesAndFullScreenRoundTripsKeepTheCubeAndPicking)
+{
+    const bool full = LongCampaign();
+    ResizeStorm(full ? kResizes : kShortResizes, full ? kWarmUp : 2);
+    ExpectSceneIntact();
+    FullScreenStorm(full ? kFullScreenRoundTrips : kShortRoundTrips, full ? kWarmUp : 1, [this](int i) {
+        EXPECT_TRUE(app->cube.CurrentArrangement() == arrangement) << "round trip " << i;
+    });
+    ExpectSceneIntact();
+}
