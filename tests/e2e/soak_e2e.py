@@ -13,7 +13,7 @@ from soak_player import SoakPlayer, check_no_growth, check_saved_settings
 
 def main():
     build = os.environ["TESSARON_BUILD"]
-    seconds = float(os.environ.get("SOAK_SECONDS", "60"))
+    seconds = float(os.environ.get("SOAK_SECONDS", "30"))
     seed = int(os.environ.get("SOAK_SEED", "7"))
     report = os.path.join(build, "soak-report.txt")
     player = SoakPlayer(build, seed, report)
