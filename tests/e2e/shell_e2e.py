@@ -66,9 +66,13 @@ def body(s):
 
     s.step("dragging the frame's corner cannot make it smaller than 300 x 226")
     fx, fy, fw, fh = s.frame
-    session.drag((fx + fw - 2, fy + fh - 2), (fx + 60, fy + 60))
-    time.sleep(1.0)
-    x, y, width, height = session.geometry(s.window)
+    width, height = fw, fh
+    for _ in range(3):  # a busy machine may drop part of a drag: drag the corner again from where it is
+        session.drag((fx + width - 2, fy + height - 2), (fx + 60, fy + 60))
+        time.sleep(1.0)
+        x, y, width, height = session.geometry(s.window)
+        if width <= 320 and height <= 250:
+            break
     s.check(width >= 300 and height >= 226, "the frame shrank to %d x %d" % (width, height))
     s.check(width <= 320 and height <= 250, "the frame did not shrink at all: %d x %d" % (width, height))
     session.drag((x + width - 2, y + height - 2), (fx + fw - 2, fy + fh - 2))
