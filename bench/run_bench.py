@@ -37,7 +37,7 @@ SETTINGS_KEY = r"HKCU\Software\Tessaron"
 MARKER = "FF00FF"          # the trivial window's colour
 SCREEN = (1024, 768)
 SPLASH_SIZE = (401, 244)
-STARTUP_TIMEOUT = 20.0
+STARTUP_TIMEOUT = 60.0
 
 
 def log(text):
@@ -319,7 +319,7 @@ class Bench:
     def soak(self):
         self.stop_server()
         process = self.launch("./tessaron.exe", self.game_dir)
-        window = self.find_window(TITLE)
+        window = self.find_window(TITLE)  # the main window shows with the first frame
         launched = time.monotonic()
         subprocess.run(["xdotool", "windowfocus", "--sync", window], capture_output=True)
         start, _ = self.memory_at(launched + self.args.memory_delay)

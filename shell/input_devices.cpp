@@ -11,7 +11,10 @@ HRESULT CreateDevice(IDirectInput8A* directInput, REFGUID guid, const DIDATAFORM
     if (FAILED(hr)) return hr;
     hr = device->SetCooperativeLevel(window, cooperation);
     if (FAILED(hr)) return hr;
-    return device->Acquire();
+    // While the splash shows, the main window is not yet in the foreground and cannot acquire;
+    // the per-frame polling acquires again, so the device is kept either way.
+    device->Acquire();
+    return S_OK;
 }
 
 void ReleaseDevice(Microsoft::WRL::ComPtr<IDirectInputDevice8A>& device)
