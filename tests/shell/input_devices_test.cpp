@@ -64,3 +64,19 @@ TEST_F(InputWindow, FailureKeepsWhatWasCreated)
     EXPECT_TRUE(devices.keyboard) << "created before the failing step; released at clean-up";
     EXPECT_FALSE(devices.mouse);
 }
+
+TEST_F(InputWindow, AWindowNotYetInTheForegroundStillGetsBothDevices)
+{
+    // While the splash shows, the main window is hidden and cannot acquire; the mouse must still
+    // be made, or no click would ever be seen.
+    HWND hidden = CreateWindowExW(0, L"TessaronInputTest", L"hidden", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(hidden, nullptr);
+    InputDevices devices;
+    EXPECT_EQ(CreateInputDevices(devices, hidden), S_OK);
+    EXPECT_TRUE(devices.keyboard && devices.mouse);
+    BYTE keys[256];
+    EXPECT_TRUE(FAILED(devices.keyboard->GetDeviceState(sizeof keys, keys))) << "not acquired in the background";
+    ReleaseInputDevices(devices);
+    DestroyWindow(hidden); // never shown or active: no wait
+}
