@@ -66,7 +66,8 @@ class GameSession:
         self._start_server()
 
     def _start_server(self):
-        subprocess.run(["wineserver", "-p"], env=self.env, check=False)
+        subprocess.run(["wineserver", "-p"], env=self.env, check=False, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)  # never hold the runner's output open
         # The first program of a server starts Wine's helper processes; with every stream
         # closed here they cannot hold a later command's output pipe open.
         subprocess.run(["wine", "cmd", "/c", "exit"], env=self.env, check=False, stdin=subprocess.DEVNULL,
