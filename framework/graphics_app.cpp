@@ -351,13 +351,10 @@ HRESULT CGraphicsApp::RenderFrame()
     hr = RenderScene();
     if (FAILED(hr)) return hr;
     if (CChildWindowPresenter::NeededFor(mainWindow, windowed)) {
-        // A frame that cannot be copied is skipped.
-        if (SUCCEEDED(presenter.CopyToWindow(device.Get(), mainWindow))) frameLog.Stamp(frameMark);
+        presenter.CopyToWindow(device.Get(), mainWindow); // a frame that cannot be copied is skipped
         return S_OK;
     }
-    hr = device->Present(nullptr, nullptr, nullptr, nullptr);
-    if (hr == D3DERR_DEVICELOST) deviceLost = true;
-    else if (SUCCEEDED(hr)) frameLog.Stamp(frameMark);
+    if (device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) deviceLost = true;
     return S_OK;
 }
 

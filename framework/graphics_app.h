@@ -13,7 +13,6 @@
 #include "framework/app_error.h"
 #include "framework/child_window_presenter.h"
 #include "framework/device_enumeration.h"
-#include "framework/frame_log.h"
 
 #include <d3d9.h>
 #include <wrl/client.h>
@@ -134,9 +133,6 @@ class CGraphicsApp {
     bool clipCursorFullScreen = true;
     bool fullScreenAtStart = false;
 
-    /// A number the application gives the frame it draws; the frame log keeps it with the frame.
-    std::uint32_t frameMark = 0;
-
   private:
     static bool AcceptDeviceCallback(const D3DCAPS9& caps, VertexProcessing kind, D3DFORMAT backBufferFormat);
     HRESULT FailCreate(HRESULT code);
@@ -148,5 +144,4 @@ class CGraphicsApp {
     void RestoreWindowRect();
 
     CChildWindowPresenter presenter;
-    CFrameLog frameLog; ///< off unless the environment asks for it
 };
