@@ -146,18 +146,18 @@ struct Stored {
 };
 
 /// The damaged form of a value and the bytes the settings must end up with.
-std::pair<Stored, Bytes> Damaged(const ValueSpec& spec, Damage damage, const Bytes& sound)
+std::pair<Stored, Bytes> Damaged(const ValueSpec& entry, Damage damage, const Bytes& sound)
 {
-    switch (spec.kind) {
+    switch (entry.kind) {
     case Kind::Dword:
         switch (damage) {
         case Damage::TooShort: {
-            Bytes expected = BeforeRead(spec.name);
+            Bytes expected = BeforeRead(entry.name);
             expected[0] = 0xAB;
             expected[1] = 0xCD;
             return {{REG_DWORD, {0xAB, 0xCD}}, expected};
         }
-        case Damage::TooLong: return {{REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}}, DefaultFor(spec.name)};
+        case Damage::TooLong: return {{REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}}, DefaultFor(entry.name)};
         default: return {{REG_BINARY, {0x11, 0x22, 0x33, 0x44}}, Bytes{0x11, 0x22, 0x33, 0x44}};
         }
     case Kind::Text:
@@ -166,7 +166,7 @@ std::pair<Stored, Bytes> Damaged(const ValueSpec& spec, Damage damage, const Byt
         case Damage::TooLong: {
             Bytes text(kOverlongPath, 'p');
             text.push_back(0);
-            return {{REG_SZ, text}, DefaultFor(spec.name)};
+            return {{REG_SZ, text}, DefaultFor(entry.name)};
         }
         default: return {{REG_BINARY, sound}, sound}; // without its terminator
         }
@@ -174,14 +174,14 @@ std::pair<Stored, Bytes> Damaged(const ValueSpec& spec, Damage damage, const Byt
         switch (damage) {
         case Damage::TooShort: {
             Bytes stored(sound.begin(), sound.begin() + 40);
-            Bytes expected = BeforeRead(spec.name);
+            Bytes expected = BeforeRead(entry.name);
             std::copy(stored.begin(), stored.end(), expected.begin());
             return {{REG_BINARY, stored}, expected};
         }
         case Damage::TooLong: {
             Bytes stored = sound;
             stored.push_back(0x5A);
-            return {{REG_BINARY, stored}, DefaultFor(spec.name)};
+            return {{REG_BINARY, stored}, DefaultFor(entry.name)};
         }
         default: return {{REG_SZ, sound}, sound};
         }
@@ -211,23 +211,23 @@ protected:
         const RegistrySandbox sandbox("SettingsFaults");
         const Snapshot sound = SoundValues();
         Snapshot expected = sound;
-        for (const ValueSpec& spec : kValues) {
-            const auto damage = damages.find(spec.name);
+        for (const ValueSpec& entry : kValues) {
+            const auto damage = damages.find(entry.name);
             if (damage == damages.end()) {
-                const DWORD type = spec.kind == Kind::Dword ? REG_DWORD : spec.kind == Kind::Text ? REG_SZ
+                const DWORD type = entry.kind == Kind::Dword ? REG_DWORD : entry.kind == Kind::Text ? REG_SZ
                                                                                                     : REG_BINARY;
-                Bytes bytes = sound.at(spec.name);
-                if (spec.kind == Kind::Text) bytes.push_back(0);
-                Store(sandbox, spec.name, type, bytes);
+                Bytes bytes = sound.at(entry.name);
+                if (entry.kind == Kind::Text) bytes.push_back(0);
+                Store(sandbox, entry.name, type, bytes);
                 continue;
             }
             if (damage->second == Damage::Absent) {
-                expected[spec.name] = DefaultFor(spec.name);
+                expected[entry.name] = DefaultFor(entry.name);
                 continue;
             }
-            const auto [stored, result] = Damaged(spec, damage->second, sound.at(spec.name));
-            Store(sandbox, spec.name, stored.type, stored.bytes);
-            expected[spec.name] = result;
+            const auto [stored, result] = Damaged(entry, damage->second, sound.at(entry.name));
+            Store(sandbox, entry.name, stored.type, stored.bytes);
+            expected[entry.name] = result;
         }
         // Without its picture file the background is black, whatever colour was stored.
         const Bytes& path = expected["PathPicture"];
@@ -236,17 +236,17 @@ protected:
         Settings loaded;
         ASSERT_TRUE(LoadSettings(loaded, sandbox.Root(), sandbox.Path(), nullptr)) << what;
         const Snapshot got = Take(loaded);
-        for (const ValueSpec& spec : kValues)
-            EXPECT_EQ(got.at(spec.name), expected.at(spec.name)) << what << ": value " << spec.name;
+        for (const ValueSpec& entry : kValues)
+            EXPECT_EQ(got.at(entry.name), expected.at(entry.name)) << what << ": value " << entry.name;
 
         SaveSettings(loaded, sandbox.Root(), sandbox.Path(), nullptr);
         EXPECT_EQ(sandbox.ValueCount(), 13u) << what;
-        for (const ValueSpec& spec : kValues) {
-            const RegistrySandbox::Stored saved = sandbox.Get(spec.name);
-            const DWORD type = spec.kind == Kind::Dword ? REG_DWORD : spec.kind == Kind::Text ? REG_SZ : REG_BINARY;
-            EXPECT_EQ(saved.type, type) << what << ": saved " << spec.name;
-            const std::size_t size = spec.kind == Kind::Text ? got.at(spec.name).size() + 1 : spec.size;
-            EXPECT_EQ(saved.bytes.size(), size) << what << ": saved " << spec.name;
+        for (const ValueSpec& entry : kValues) {
+            const RegistrySandbox::Stored saved = sandbox.Get(entry.name);
+            const DWORD type = entry.kind == Kind::Dword ? REG_DWORD : entry.kind == Kind::Text ? REG_SZ : REG_BINARY;
+            EXPECT_EQ(saved.type, type) << what << ": saved " << entry.name;
+            const std::size_t size = entry.kind == Kind::Text ? got.at(entry.name).size() + 1 : entry.size;
+            EXPECT_EQ(saved.bytes.size(), size) << what << ": saved " << entry.name;
         }
         Settings again;
         ASSERT_TRUE(LoadSettings(again, sandbox.Root(), sandbox.Path(), nullptr));
@@ -258,9 +258,9 @@ protected:
 
 TEST_F(SettingsFaults, EachValueDamagedAloneFollowsTheSizeRules)
 {
-    for (const ValueSpec& spec : kValues)
+    for (const ValueSpec& entry : kValues)
         for (Damage damage : kDamages) {
-            Check({{spec.name, damage}}, std::string(spec.name) + " " + DamageName(damage));
+            Check({{entry.name, damage}}, std::string(entry.name) + " " + DamageName(damage));
         }
 }
 
@@ -268,7 +268,7 @@ TEST_F(SettingsFaults, EveryValueDamagedAtOnceFollowsTheSizeRules)
 {
     for (Damage damage : kDamages) {
         std::map<std::string, Damage> all;
-        for (const ValueSpec& spec : kValues) all[spec.name] = damage;
+        for (const ValueSpec& entry : kValues) all[entry.name] = damage;
         Check(all, std::string("all ") + DamageName(damage));
     }
 }
