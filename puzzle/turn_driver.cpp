@@ -110,8 +110,10 @@ void TurnDriver::AdvanceScramble()
             TurnStepDelay = kDefaultStepDelay;
             if (hooks) hooks->OnScrambleFinished();
         }
+        // Only a turn that started counts as the last one: remembering refused draws too would
+        // let the next started turn undo the previous one, and a short scramble could cancel out.
+        LastScrambleTurn = c;
     }
-    LastScrambleTurn = c;
 }
 
 void TurnDriver::RequestStepBack()
