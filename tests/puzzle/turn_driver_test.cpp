@@ -3,6 +3,8 @@
 #include "puzzle/turn_hooks.h"
 #include "support/cube_scene_builder.h"
 
+#include "support/scripted_random.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -25,24 +27,6 @@ class FakeTicks : public TurnTicks {
     }
 };
 
-/// Scripted draws first, then a fixed linear congruential sequence.
-class FakeRandom : public TurnRandom {
-  public:
-    std::deque<int> scripted;
-    unsigned state = 12345;
-    int seeds = 0;
-    void Seed() override { ++seeds; }
-    int Next() override
-    {
-        if (!scripted.empty()) {
-            const int value = scripted.front();
-            scripted.pop_front();
-            return value;
-        }
-        state = state * 1103515245u + 12345u;
-        return static_cast<int>((state >> 16) & 0x7fff);
-    }
-};
 
 class RecordingHooks : public TurnHooks {
   public:
@@ -72,7 +56,7 @@ class TurnDriverTest : public testing::Test {
     std::unique_ptr<CSceneFrame> scene = test_support::BuildCubeScene();
     CubeModel cube;
     FakeTicks ticks;
-    FakeRandom random;
+    ScriptedRandom random;
     RecordingHooks hooks;
     TurnDriver driver{cube, &hooks, ticks, random};
 

@@ -11,6 +11,8 @@
 #include "shell/splash_window.h"
 #include "support/registry_sandbox.h"
 
+#include "support/scripted_random.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -30,24 +32,6 @@ public:
     void Pause() override { ++now; }
 };
 
-/// Scripted draws, then a fixed linear congruential sequence; seeding changes nothing.
-class ScriptedRandom : public TurnRandom {
-public:
-    std::deque<int> scripted;
-    unsigned state = 777;
-    int seeds = 0;
-    void Seed() override { ++seeds; }
-    int Next() override
-    {
-        if (!scripted.empty()) {
-            const int value = scripted.front();
-            scripted.pop_front();
-            return value;
-        }
-        state = state * 1103515245u + 12345u;
-        return static_cast<int>((state >> 16) & 0x7fff);
-    }
-};
 
 constexpr char kPlayer[] = "Tester";
 constexpr std::int64_t kStartSecond = 1700000000;
@@ -136,7 +120,7 @@ protected:
 
     RegistrySandbox key{"TimedAttempt"};
     FakeTicks ticks;
-    ScriptedRandom random;
+    ScriptedRandom random{777};
     std::int64_t now = kStartSecond;
     std::unique_ptr<CAppFrameWnd> frame;
 };
