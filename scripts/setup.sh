@@ -8,7 +8,7 @@ BUILD="${TESSARON_BUILD:-$ROOT/build}"
 PREFIX="$BUILD/wine-prefix"
 
 PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-          xvfb xauth xdotool imagemagick fonts-liberation fonts-wine fp-utils googletest)
+          xvfb xauth xdotool x11-utils imagemagick fonts-liberation fonts-wine fp-utils googletest)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -5,7 +5,7 @@ their rules; at exit all thirteen values are written, the name in slot 0."""
 
 import time
 
-from game_session import Scenario, differing_pixels, project, visible_windows
+from game_session import SPLASH_SIZE, TITLE, MapWatcher, Scenario, differing_pixels, project, visible_windows
 
 # Turn target 1: the base edge's middle of its triangle, a third of the way to its apex.
 TARGET_1 = (-8.05, 9.06, -6.05)
@@ -34,7 +34,7 @@ def body(s):
     session.delete_settings()
     dialog = s.start_game(expect_name_dialog=True)
     shown = visible_windows()
-    s.check(not any(name == "Головоломка Кубик Тессара" for _, name, _ in shown),
+    s.check(not any(name == TITLE for _, name, _ in shown),
             "the main window is visible while the New-player dialog asks")
     s.check(all(geo[2] < 400 for _, _, geo in shown if geo[2] < 1024),
             "only the dialog may show before the main window: %s" % shown)
@@ -44,24 +44,19 @@ def body(s):
     session.key("End")
     session.key("shift+Home")
     session.type("Tester")
-    session.key("Return")
-    splash_seen = False
-    deadline = time.time() + 30
-    while time.time() < deadline:
-        windows = visible_windows()
-        if any(geo[2:] == (401, 244) for _, _, geo in windows):
-            splash_seen = True
-            break
-        if any(name == "Головоломка Кубик Тессара" for _, name, _ in windows):
-            break
-        time.sleep(0.05)
+    with MapWatcher() as watcher:
+        session.key("Return")
+        deadline = time.time() + 30
+        while time.time() < deadline and not any(name == TITLE for _, name, _ in visible_windows()):
+            time.sleep(0.1)
+        splash_seen = SPLASH_SIZE in watcher.mapped_sizes()
     s.check(splash_seen, "no splash window between the dialog and the main window")
 
     s.step("main window, splash closed once frames are drawn")
     s.wait_main_window()
     start = s.shot("start")
     view = s.locate_view(start)
-    s.check(not any(geo[2:] == (401, 244) for _, _, geo in visible_windows()), "the splash stayed open")
+    s.check(not any(geo[2:] == SPLASH_SIZE for _, _, geo in visible_windows()), "the splash stayed open")
 
     s.step("the solved cube corner-on: three face colours")
     colours = face_colours(start, view)

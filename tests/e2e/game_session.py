@@ -3,6 +3,7 @@ tests' own, finds its window, clicks and types with xdotool, reads the screen ba
 ImageMagick and the registry with `wine reg export`."""
 
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -156,8 +157,8 @@ class GameSession:
     def find_window(self, name=TITLE, timeout=30):
         deadline = time.time() + timeout
         while time.time() < deadline:
-            found = subprocess.run(["xdotool", "search", "--name", "^%s$" % name], capture_output=True,
-                                   text=True).stdout.split()
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name],
+                                   capture_output=True, text=True).stdout.split()
             if found:
                 return found[-1]
             if self.process and self.process.poll() is not None:
@@ -165,8 +166,16 @@ class GameSession:
             time.sleep(0.1)
         raise TimeoutError("no window named '%s'" % name)
 
-    def focus(self, window):
-        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False, capture_output=True)
+    def focus(self, window, timeout=5):
+        """Gives `window` the keyboard, trying again while the server refuses it (a window
+        still being mapped cannot take the focus)."""
+        deadline = time.time() + timeout
+        while True:
+            subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False, capture_output=True)
+            focused = subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True).stdout
+            if focused.strip() == window or time.time() > deadline:
+                return
+            time.sleep(0.1)
 
     def geometry(self, window):
         out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], capture_output=True,
@@ -231,6 +240,41 @@ class GameSession:
 # Reading the game's picture: windows, the 3D area, the menu bar and its popups.
 
 SPLASH_SIZE = (401, 244)
+
+
+class MapWatcher:
+    """Records every top-level window the X server maps while it lives, with the sizes it had,
+    so a window that shows only for a moment is still seen (polling can miss it)."""
+
+    _SIZE = re.compile(r"window (0x[0-9a-f]+), \(-?\d+,-?\d+\), width (\d+), height (\d+)")
+    _MAP = re.compile(r"event 0x[0-9a-f]+, window (0x[0-9a-f]+), override")
+
+    def __enter__(self):
+        self._log = tempfile.TemporaryFile(mode="w+")
+        self._xev = subprocess.Popen(["stdbuf", "-oL", "xev", "-root", "-event", "substructure"],
+                                     stdout=self._log, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+        time.sleep(0.3)  # xev selects its events before anything is mapped
+        return self
+
+    def __exit__(self, *exc):
+        self._xev.kill()
+        self._xev.wait()
+        self._log.close()
+
+    def mapped_sizes(self):
+        """The sizes every window mapped so far has had."""
+        self._log.seek(0)
+        sizes, mapped = {}, set()
+        kind = None
+        for line in self._log:
+            if not line.startswith(" "):
+                kind = line.split(" ", 1)[0]
+            elif kind in ("CreateNotify", "ConfigureNotify") and self._SIZE.search(line):
+                window, width, height = self._SIZE.search(line).groups()
+                sizes.setdefault(window, set()).add((int(width), int(height)))
+            elif kind == "MapNotify" and self._MAP.search(line):
+                mapped.add(self._MAP.search(line).group(1))
+        return set().union(*(sizes.get(window, set()) for window in mapped))
 
 
 def visible_windows():
