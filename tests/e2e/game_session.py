@@ -5,6 +5,7 @@ ImageMagick and the registry with `wine reg export`."""
 import os
 import re
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -353,6 +354,20 @@ def menu_titles(picture, frame, view):
     if start is not None:
         groups.append((start, last))
     return [((a + b) // 2, band_top + 8) for a, b in groups]
+
+
+def champion_block(records):
+    """The "Champions" value for [(seconds, name bytes)], padded with empty records."""
+    block = b""
+    for seconds, name in records + [(86399, b"")] * (5 - len(records)):
+        block += struct.pack("<q", seconds) + name.ljust(20, b"\0")
+    return block
+
+
+def list_rows(picture, view):
+    """White text pixels in the champion list's first rows."""
+    vx, vy, vw, vh = view
+    return picture.count((vx + vw - 280, vy + 62, vx + vw - 15, vy + 100), lambda p: min(p) > 200)
 
 
 def project(point, view):

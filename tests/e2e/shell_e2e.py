@@ -3,23 +3,10 @@ dialog filters the scramble count and turns the picture on (which enables "Ка�
 the frame does not shrink below its minimum size,
 and the changes reach the registry at exit."""
 
-import struct
 import subprocess
 import time
 
-from game_session import Scenario
-
-
-def champion_block(records):
-    block = b""
-    for seconds, name in records + [(86399, b"")] * (5 - len(records)):
-        block += struct.pack("<q", seconds) + name.ljust(20, b"\0")
-    return block
-
-
-def list_rows(picture, view):
-    vx, vy, vw, vh = view
-    return picture.count((vx + vw - 280, vy + 62, vx + vw - 15, vy + 100), lambda p: min(p) > 200)
+from game_session import Scenario, champion_block, list_rows
 
 
 def body(s):

@@ -1,0 +1,134 @@
+"""Settings a player changes survive a restart: the Presets dialog hides the champion list and
+sets the scramble count, "Цвет фона" paints the background, and on the next start both are as
+left; then the picture is turned on and a file chosen through "Картинка фона", and the start
+after that shows the picture."""
+
+import os
+import subprocess
+import time
+
+from game_session import Scenario, champion_block, list_rows
+
+# Basic colour swatches of the colour dialog: first one's centre and the grid's spacing.
+SWATCH_ORIGIN = (19, 53)
+SWATCH_STEP = (26, 23)
+PICTURE_RGB = (48, 192, 80)
+
+
+def background_at(picture, view):
+    """The background's colour in the 3D area's lower left corner, clear of cube and overlay."""
+    vx, vy, vw, vh = view
+    return picture.at(vx + 10, vy + vh - 10)
+
+
+def near(a, b, tolerance=12):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def start_and_look(s):
+    s.start_game()
+    picture = s.shot("started")
+    return picture, s.locate_view(picture)
+
+
+def open_dialog(s, menu_row, title):
+    rows, states = s.menu_states(2, 3)
+    s.check(states[menu_row], "settings menu row %d is grey: %s" % (menu_row, states))
+    s.choose(rows, menu_row)
+    dialog = s.session.find_window(title, timeout=10)
+    s.session.focus(dialog)
+    return dialog
+
+
+def wait_closed(s, dialog, timeout=10):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", ".*"], capture_output=True,
+                               text=True).stdout.split()
+        if dialog not in found:
+            s.session.focus(s.window)
+            return
+        time.sleep(0.1)
+    s.check(False, "the dialog did not close")
+
+
+def make_picture(build_dir):
+    """A plain green picture file in a folder of this scenario's own, as a Windows path."""
+    folder = os.path.join(build_dir, "e2e-pictures")
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, "green.bmp")
+    subprocess.run(["convert", "-size", "64x64", "xc:rgb(%d,%d,%d)" % PICTURE_RGB, "BMP3:" + path], check=True)
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def body(s):
+    session = s.session
+    s.step("a returning player with one champion, plain black background")
+    session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 5, "ShowListChampions": 1,
+                            "Champions": champion_block([(75, b"Champ")])})
+    picture, view = start_and_look(s)
+    s.check(list_rows(picture, view) > 100, "the stored champion is not listed")
+
+    s.step("Presets: champion list off, 9 scramble turns")
+    dialog = open_dialog(s, 2, "Предварительные настройки")
+    session.key("Tab", "Tab", "space")  # "Показывать список рекордсменов"
+    session.key("Tab", "Tab")  # the scramble count, its text selected
+    session.type("9")
+    session.key("Return")
+    wait_closed(s, dialog)
+    picture = s.settle()
+    s.check(list_rows(picture, view) < 20, "the champion list is still drawn")
+
+    s.step("\"Цвет фона\": a blue swatch, OK")
+    dialog = open_dialog(s, 0, "Color")
+    dx, dy, _, _ = session.geometry(dialog)
+    swatch = (dx + SWATCH_ORIGIN[0] + 4 * SWATCH_STEP[0], dy + SWATCH_ORIGIN[1] + 3 * SWATCH_STEP[1])
+    chosen = s.shot("colour-dialog").at(*swatch)
+    s.check(max(chosen) > 100 and chosen != background_at(picture, view), "odd swatch colour %s" % (chosen,))
+    session.click(*swatch)
+    session.key("Return")
+    wait_closed(s, dialog)
+    picture = s.settle()
+    s.check(near(background_at(picture, view), chosen),
+            "background %s, chosen %s" % (background_at(picture, view), chosen))
+
+    s.step("exit and start again: list hidden, count 9, the chosen colour")
+    s.exit_game()
+    stored = session.stored()
+    s.check(stored.get("NumberRotate") == 9, "NumberRotate stored as %s" % stored.get("NumberRotate"))
+    s.check(stored.get("ShowListChampions") == 0, "ShowListChampions stored as %s" % stored.get("ShowListChampions"))
+    expected = 0xFF000000 | chosen[0] << 16 | chosen[1] << 8 | chosen[2]
+    s.check(stored.get("ColorBG") == expected, "ColorBG %#x, expected %#x" % (stored.get("ColorBG", 0), expected))
+    picture, view = start_and_look(s)
+    s.check(near(background_at(picture, view), chosen), "after restart the background is %s"
+            % (background_at(picture, view),))
+    s.check(list_rows(picture, view) < 20, "after restart the champion list is drawn again")
+
+    s.step("Presets: picture on; \"Картинка фона\": a green picture file")
+    dialog = open_dialog(s, 2, "Предварительные настройки")
+    session.key("space")  # "Показывать картинку", the first control
+    session.key("Return")
+    wait_closed(s, dialog)
+    dialog = open_dialog(s, 1, "Open")
+    session.type(make_picture(s.build_dir))
+    session.key("Return")
+    wait_closed(s, dialog)
+    picture = s.settle()
+    s.check(near(background_at(picture, view), PICTURE_RGB, 30), "background %s, the picture is %s"
+            % (background_at(picture, view), PICTURE_RGB))
+
+    s.step("exit and start again: the picture is back")
+    s.exit_game()
+    stored = session.stored()
+    s.check(stored.get("Picture") == 1 and stored.get("ColorBG") == 0xFFFFFFFF,
+            "Picture %s, ColorBG %#x" % (stored.get("Picture"), stored.get("ColorBG", 0)))
+    path = stored.get("PathPicture", "")
+    s.check(path.endswith("\\e2e-pictures\\green.bmp"), "PathPicture stored as %r" % path[-60:])
+    picture, view = start_and_look(s)
+    s.check(near(background_at(picture, view), PICTURE_RGB, 30), "after restart the background is %s"
+            % (background_at(picture, view),))
+    s.exit_game()
+
+
+if __name__ == "__main__":
+    Scenario("settings_restart").run(body)
