@@ -9,6 +9,7 @@ from game_session import SPLASH_SIZE, TITLE, MapWatcher, Scenario, differing_pix
 
 # Turn target 1: the base edge's middle of its triangle, a third of the way to its apex.
 TARGET_1 = (-8.05, 9.06, -6.05)
+PLAYER = "Вася Ёж"  # stored as Windows-1251 bytes whatever the code page
 ALL_VALUES = ["Left", "Top", "Width", "Height", "PathPicture", "NumberRotate", "ColorBG", "Picture",
               "ShowNameDlg", "ShowListChampions", "ShowNamePlayerStopWatch", "NamePlayer", "Champions"]
 
@@ -39,11 +40,11 @@ def body(s):
     s.check(all(geo[2] < 400 for _, _, geo in shown if geo[2] < 1024),
             "only the dialog may show before the main window: %s" % shown)
 
-    s.step("type a Latin name into the New-player dialog")
+    s.step("type a Cyrillic name into the New-player dialog")
     session.focus(dialog)
     session.key("End")
     session.key("shift+Home")
-    session.type("Tester")
+    session.type(PLAYER)
     with MapWatcher() as watcher:
         session.key("Return")
         deadline = time.time() + 30
@@ -112,7 +113,7 @@ def body(s):
     s.check(not missing, "values missing after exit: %s" % missing)
     names = stored["NamePlayer"]
     s.check(len(names) == 200, "NamePlayer holds %d bytes" % len(names))
-    s.check(names[:7] == b"Tester\0", "slot 0 holds %r" % names[:20])
+    s.check(names[:8] == PLAYER.encode("cp1251") + b"\0", "slot 0 holds %r" % names[:20])
     s.check(names[20:27] == "Товарищ".encode("cp1251"), "the earlier name moved to slot 1: %r" % names[20:40])
     s.check((stored["Left"], stored["Top"], stored["Width"], stored["Height"]) == (162, 71, 862, 697),
             "frame rectangle %s" % [stored[k] for k in ("Left", "Top", "Width", "Height")])

@@ -90,10 +90,18 @@ class GameSession:
         return False
 
     def _prepare_prefix(self):
-        if not os.path.exists(os.path.join(self.prefix, ".tessaron-ready")):
+        marker = os.path.join(self.prefix, ".tessaron-e2e-ready")
+        if not os.path.exists(marker):
             shutil.rmtree(self.prefix, ignore_errors=True)
             shutil.copytree(os.path.join(self.build_dir, "wine-prefix"), self.prefix, symlinks=True)
         self.env = _env(self.prefix)
+        if not os.path.exists(marker):
+            # Without a window manager nobody sends Wine the "take focus" message, so the
+            # focus xdotool gives a window would not activate it: let Wine follow X's focus.
+            self.wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseTakeFocus", "/t", "REG_SZ",
+                      "/d", "N", "/f")
+            subprocess.run(["wineserver", "-w"], env=self.env, check=False, capture_output=True)
+            open(marker, "w").close()
 
     def wine(self, *args, check=True):
         return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True,

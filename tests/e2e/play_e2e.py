@@ -1,8 +1,8 @@
 """Training and full screen as a player uses them: "Тренировка сборки" scrambles with
 "NumberRotate" + 1 turns that step back one by one to the solved cube while the edit items
 follow their rules; "Во весь экран" switches to full screen, where F2 trains, F3
-starts a timed attempt during which R is refused, R resets after training, and Esc returns.
-Alt+Enter is driven by the shell scenario: one trip to full screen per run (see there)."""
+starts a timed attempt during which R is refused, R resets after training, and Esc returns;
+Alt+Enter in the window switches to full screen again."""
 
 import time
 
@@ -147,6 +147,12 @@ def body(s):
     s.step("F2 ends the timed attempt, Esc returns to the window")
     session.key("F2")
     wait_still(s)
+    leave_full_screen(s)
+
+    s.step("Alt+Enter in the window: full screen again, Esc returns")
+    session.focus(s.window)
+    session.key("alt+Return", hold=0.15)
+    wait_full_screen(s, "alt-enter", timeout=20)
     leave_full_screen(s)
 
     s.step("end")
