@@ -351,10 +351,13 @@ HRESULT CGraphicsApp::RenderFrame()
     hr = RenderScene();
     if (FAILED(hr)) return hr;
     if (CChildWindowPresenter::NeededFor(mainWindow, windowed)) {
-        presenter.CopyToWindow(device.Get(), mainWindow); // a frame that cannot be copied is skipped
+        // A frame that cannot be copied is skipped.
+        if (SUCCEEDED(presenter.CopyToWindow(device.Get(), mainWindow))) frameLog.Stamp(frameMark);
         return S_OK;
     }
-    if (device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) deviceLost = true;
+    hr = device->Present(nullptr, nullptr, nullptr, nullptr);
+    if (hr == D3DERR_DEVICELOST) deviceLost = true;
+    else if (SUCCEEDED(hr)) frameLog.Stamp(frameMark);
     return S_OK;
 }
 

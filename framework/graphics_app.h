@@ -13,6 +13,7 @@
 #include "framework/app_error.h"
 #include "framework/child_window_presenter.h"
 #include "framework/device_enumeration.h"
+#include "framework/frame_log.h"
 
 #include <d3d9.h>
 #include <wrl/client.h>
@@ -133,6 +134,9 @@ class CGraphicsApp {
     bool clipCursorFullScreen = true;
     bool fullScreenAtStart = false;
 
+    /// A number the application gives the frame it draws; the frame log keeps it with the frame.
+    std::uint32_t frameMark = 0;
+
   private:
     static bool AcceptDeviceCallback(const D3DCAPS9& caps, VertexProcessing kind, D3DFORMAT backBufferFormat);
     HRESULT FailCreate(HRESULT code);
@@ -144,4 +148,5 @@ class CGraphicsApp {
     void RestoreWindowRect();
 
     CChildWindowPresenter presenter;
+    CFrameLog frameLog; ///< off unless the environment asks for it
 };

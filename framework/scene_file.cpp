@@ -16,9 +16,9 @@ namespace {
 
 constexpr DWORD kNameBufferSize = CSceneFrame::kMaxNameLength + 1;
 
-HRESULT LoadObject(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent);
+HRESULT LoadObject(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent, TextureCache& textures);
 
-HRESULT LoadMesh(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent)
+HRESULT LoadMesh(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent, TextureCache& textures)
 {
     if (parent->mesh) return E_FAIL; // one mesh per frame
     char name[kNameBufferSize] = "";
@@ -28,11 +28,11 @@ HRESULT LoadMesh(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame
     parent->mesh = new (std::nothrow) CSceneMesh(name);
     if (!parent->mesh) return E_OUTOFMEMORY;
     // A mesh that fails to load stays empty: it draws nothing, and the rest of the scene still loads.
-    parent->mesh->Create(device, object);
+    parent->mesh->Create(device, object, &textures);
     return S_OK;
 }
 
-HRESULT LoadFrame(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent)
+HRESULT LoadFrame(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent, TextureCache& textures)
 {
     char name[kNameBufferSize] = "";
     DWORD length = kNameBufferSize;
@@ -48,16 +48,16 @@ HRESULT LoadFrame(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFram
         ComPtr<IDirectXFileData> data;
         if (FAILED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(data.GetAddressOf()))))
             continue; // references and binary data are not part of the tree
-        if (FAILED(hr = LoadObject(device, data.Get(), frame))) return hr;
+        if (FAILED(hr = LoadObject(device, data.Get(), frame, textures))) return hr;
     }
 }
 
-HRESULT LoadObject(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent)
+HRESULT LoadObject(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent, TextureCache& textures)
 {
     const GUID type = XObjectType(object);
-    if (type == x_templates::kMesh) return LoadMesh(device, object, parent);
+    if (type == x_templates::kMesh) return LoadMesh(device, object, parent, textures);
     if (type == x_templates::kFrameTransformMatrix) return ReadXMatrix(object, parent->matrix);
-    if (type == x_templates::kFrame) return LoadFrame(device, object, parent);
+    if (type == x_templates::kFrame) return LoadFrame(device, object, parent, textures);
     return S_OK;
 }
 
@@ -77,10 +77,11 @@ HRESULT LoadSceneFromMemory(IDirect3DDevice9* device, CSceneFrame* root, const v
     ComPtr<IDirectXFileEnumObject> objects;
     const HRESULT hr = OpenXData(bytes, size, file, objects);
     if (FAILED(hr)) return hr;
+    TextureCache textures; // every sticker names the same texture: decode it once per load
     for (;;) {
         ComPtr<IDirectXFileData> object;
         if (FAILED(objects->GetNextDataObject(&object)) || !object) return S_OK;
-        if (FAILED(LoadObject(device, object.Get(), root))) return E_FAIL;
+        if (FAILED(LoadObject(device, object.Get(), root, textures))) return E_FAIL;
     }
 }
 

@@ -97,14 +97,14 @@ CSceneMesh::CSceneMesh(const char* meshName) { lstrcpynA(name, meshName ? meshNa
 
 CSceneMesh::~CSceneMesh() { Destroy(); }
 
-HRESULT CSceneMesh::Create(IDirect3DDevice9* device, IDirectXFileData* meshObject)
+HRESULT CSceneMesh::Create(IDirect3DDevice9* device, IDirectXFileData* meshObject, TextureCache* cache)
 {
     XMeshData data;
     HRESULT hr = ReadXMesh(meshObject, data);
     if (FAILED(hr)) return hr;
     ComPtr<ID3DXMesh> mesh;
     if (FAILED(hr = CreateMeshFromXData(device, data, &mesh))) return hr;
-    return TakeMesh(device, mesh.Get(), data, TextureSource::DataFile);
+    return TakeMesh(device, mesh.Get(), data, TextureSource::DataFile, cache);
 }
 
 HRESULT CSceneMesh::Create(IDirect3DDevice9* device, const char* fileName)
@@ -142,7 +142,8 @@ HRESULT CSceneMesh::CreateFromModelBytes(IDirect3DDevice9* device, const void* b
     return TakeMesh(device, mesh.Get(), merged, TextureSource::Disk);
 }
 
-HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source)
+HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,
+                             TextureCache* cache)
 {
     const HRESULT hr = OptimizeWherePossible(mesh);
     if (FAILED(hr)) return hr;
@@ -157,11 +158,19 @@ HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XM
         if (textureName.empty()) continue;
         // A missing or undecodable texture leaves the subset untextured.
         if (source == TextureSource::DataFile) {
+            if (cache) {
+                const auto known = cache->find(textureName);
+                if (known != cache->end()) {
+                    textures[i] = known->second;
+                    continue;
+                }
+            }
             std::unique_ptr<BYTE[]> bytes;
             DWORD size = 0;
             if (ReadDataStream(textureName.c_str(), bytes, size) == S_OK &&
                 FAILED(D3DXCreateTextureFromFileInMemory(device, bytes.get(), size, &textures[i])))
                 textures[i].Reset();
+            if (cache) (*cache)[textureName] = textures[i];
         } else {
             char path[MAX_PATH];
             LocateFile(textureName.c_str(), path);

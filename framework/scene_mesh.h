@@ -12,9 +12,15 @@
 #include <dxfile.h>
 #include <wrl/client.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 struct XMeshData;
+
+/// Textures made during one load, by file name, so that meshes naming the same file share one
+/// texture instead of each decoding it again (a null entry remembers a name that gave none).
+using TextureCache = std::map<std::string, Microsoft::WRL::ComPtr<IDirect3DTexture9>>;
 
 class CSceneMesh {
 public:
@@ -25,8 +31,9 @@ public:
     CSceneMesh(const CSceneMesh&) = delete;
     CSceneMesh& operator=(const CSceneMesh&) = delete;
 
-    /// Loads the mesh of a Mesh data object; texture names are read as streams of the data file.
-    HRESULT Create(IDirect3DDevice9* device, IDirectXFileData* meshObject);
+    /// Loads the mesh of a Mesh data object; texture names are read as streams of the data file
+    /// (through cache, when given).
+    HRESULT Create(IDirect3DDevice9* device, IDirectXFileData* meshObject, TextureCache* cache = nullptr);
     /// Loads every mesh of a model file, with its frame transforms, as one mesh; textures from disk.
     HRESULT Create(IDirect3DDevice9* device, const char* fileName);
     /// The same as the file variant, for a model already in memory.
@@ -50,7 +57,8 @@ public:
 
 private:
     enum class TextureSource { DataFile, Disk };
-    HRESULT TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source);
+    HRESULT TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,
+                     TextureCache* cache = nullptr);
     HRESULT DrawSubset(IDirect3DDevice9* device, DWORD subset);
 
     char name[kMaxNameLength + 1];

@@ -249,6 +249,7 @@ HRESULT CAppForm::RenderScene()
     scene.SetFrameProjection(view.FieldOfView, BackBufferAspect());
     view.UpdateWorldMatrix();
     scene.Draw(device.Get(), view.WorldMatrix);
+    frameMark = turns.TurnInProgress ? static_cast<std::uint32_t>(turns.TurnStep) : 0; // steps shown
 
     turns.AdvanceTurn();
     turns.AdvanceScramble();

@@ -93,8 +93,11 @@ bool CSplashWnd::Create(HWND parent)
     }
     mainWindow = parent;
     GetCursorPos(&cursorAtOpen);
-    created = CreateWindowObject(0, kSplashClass, L"", WS_POPUP | WS_VISIBLE, 0, 0, info.bmWidth, info.bmHeight,
-                                 parent, nullptr);
+    created = CreateWindowObject(0, kSplashClass, L"", WS_POPUP, 0, 0, info.bmWidth, info.bmHeight, parent, nullptr);
+    // Shown without taking the activation: Wine without a window manager treats an activated popup
+    // as managed and, when it goes, waits two seconds for a window manager that never answers.
+    // Nothing else is active this early, and the main window takes the activation when it shows.
+    if (created) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     return created;
 }
 

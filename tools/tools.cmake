@@ -36,3 +36,10 @@ add_executable(content_benchmark tools/content_benchmark.cpp)
 target_compile_options(content_benchmark PRIVATE ${TESSARON_WARNINGS})
 target_link_libraries(content_benchmark PRIVATE tessaron_core)
 set_target_properties(content_benchmark PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GAME_DIR})
+
+# The start-up floor for bench/run_bench.py: a trivial window program, started beside the game.
+add_executable(trivial_window WIN32 tools/bench/trivial_window.cpp)
+target_compile_options(trivial_window PRIVATE ${TESSARON_WARNINGS})
+target_link_options(trivial_window PRIVATE -municode)
+target_link_libraries(trivial_window PRIVATE user32 gdi32)
+set_target_properties(trivial_window PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
