@@ -152,32 +152,36 @@ HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XM
     materialCount = static_cast<DWORD>(data.materials.size());
     materials.resize(materialCount);
     textures.resize(materialCount);
+    TextureCache ownCache; // the subsets of one model name the same file many times
+    TextureCache& known = cache ? *cache : ownCache;
     for (DWORD i = 0; i < materialCount; ++i) {
         materials[i] = data.materials[i].material;
         const std::string& textureName = data.materials[i].textureName;
         if (textureName.empty()) continue;
-        // A missing or undecodable texture leaves the subset untextured.
-        if (source == TextureSource::DataFile) {
-            if (cache) {
-                const auto known = cache->find(textureName);
-                if (known != cache->end()) {
-                    textures[i] = known->second;
-                    continue;
-                }
-            }
-            std::unique_ptr<BYTE[]> bytes;
-            DWORD size = 0;
-            if (ReadDataStream(textureName.c_str(), bytes, size) == S_OK &&
-                FAILED(D3DXCreateTextureFromFileInMemory(device, bytes.get(), size, &textures[i])))
-                textures[i].Reset();
-            if (cache) (*cache)[textureName] = textures[i];
-        } else {
-            char path[MAX_PATH];
-            LocateFile(textureName.c_str(), path);
-            if (FAILED(D3DXCreateTextureFromFileA(device, path, &textures[i]))) textures[i].Reset();
-        }
+        auto found = known.find(textureName);
+        if (found == known.end()) found = known.emplace(textureName, LoadTexture(device, textureName, source)).first;
+        textures[i] = found->second;
     }
     return S_OK;
+}
+
+ComPtr<IDirect3DTexture9> CSceneMesh::LoadTexture(IDirect3DDevice9* device, const std::string& name,
+                                                 TextureSource source)
+{
+    // A missing or undecodable texture leaves the subset untextured.
+    ComPtr<IDirect3DTexture9> texture;
+    if (source == TextureSource::DataFile) {
+        std::unique_ptr<BYTE[]> bytes;
+        DWORD size = 0;
+        if (ReadDataStream(name.c_str(), bytes, size) == S_OK &&
+            FAILED(D3DXCreateTextureFromFileInMemory(device, bytes.get(), size, &texture)))
+            texture.Reset();
+    } else {
+        char path[MAX_PATH];
+        LocateFile(name.c_str(), path);
+        if (FAILED(D3DXCreateTextureFromFileA(device, path, &texture))) texture.Reset();
+    }
+    return texture;
 }
 
 HRESULT CSceneMesh::OnDeviceReset(IDirect3DDevice9* device)

@@ -18,8 +18,8 @@
 
 struct XMeshData;
 
-/// Textures made during one load, by file name, so that meshes naming the same file share one
-/// texture instead of each decoding it again (a null entry remembers a name that gave none).
+/// Textures made during one load, by file name, so that meshes and subsets naming the same file
+/// share one texture instead of each decoding it again (a null entry remembers a name that gave none).
 using TextureCache = std::map<std::string, Microsoft::WRL::ComPtr<IDirect3DTexture9>>;
 
 class CSceneMesh {
@@ -59,6 +59,8 @@ private:
     enum class TextureSource { DataFile, Disk };
     HRESULT TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,
                      TextureCache* cache = nullptr);
+    static Microsoft::WRL::ComPtr<IDirect3DTexture9> LoadTexture(IDirect3DDevice9* device, const std::string& name,
+                                                                 TextureSource source);
     HRESULT DrawSubset(IDirect3DDevice9* device, DWORD subset);
 
     char name[kMaxNameLength + 1];

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -93,6 +94,7 @@ TEST_F(SceneFile, GeneratedDataFileBindsEveryPieceWithinTheTargetFloor)
 {
     CSceneFile root("CD3DFile_Root");
     ASSERT_EQ(root.Create(device.Device(), "cube.x"), S_OK);
+    std::set<IDirect3DTexture9*> stickerTextures;
     int textured = 0;
     for (const cube_layout::Piece& piece : cube_layout::Pieces()) {
         CSceneFrame* frame = root.FindFrame(piece.frameName);
@@ -115,9 +117,13 @@ TEST_F(SceneFile, GeneratedDataFileBindsEveryPieceWithinTheTargetFloor)
             EXPECT_GT(std::min(D3DXVec3Dot(&bounds.low, &n), D3DXVec3Dot(&bounds.high, &n)), 8.98f);
         }
         for (DWORD i = 0; i < frame->mesh->MaterialCount(); ++i)
-            if (frame->mesh->Texture(i)) ++textured;
+            if (frame->mesh->Texture(i)) {
+                ++textured;
+                stickerTextures.insert(frame->mesh->Texture(i));
+            }
     }
     EXPECT_EQ(textured, cube_layout::kFacetCount) << "every sticker carries the texture from the data file";
+    EXPECT_EQ(stickerTextures.size(), 1u) << "the stickers share one texture, decoded once";
     // Every piece is a direct child of the root.
     int children = 0;
     for (CSceneFrame* f = root.child; f; f = f->next, ++children) EXPECT_EQ(f->child, nullptr);
@@ -146,6 +152,15 @@ TEST_F(SceneFile, PickMeshMergesTheLooseModelWithItsFrameTransforms)
     EXPECT_LT(bounds.low.x, -9.0f) << "the pieces sit at their places, not all at the centre";
     EXPECT_GT(bounds.high.y, 9.0f);
     EXPECT_EQ(pick.MaterialCount(), static_cast<DWORD>(cube_layout::kPieceCount));
+    std::set<IDirect3DTexture9*> stickerTextures;
+    int textured = 0;
+    for (DWORD i = 0; i < pick.MaterialCount(); ++i)
+        if (pick.Texture(i)) {
+            ++textured;
+            stickerTextures.insert(pick.Texture(i));
+        }
+    EXPECT_EQ(textured, cube_layout::kFacetCount);
+    EXPECT_EQ(stickerTextures.size(), 1u) << "the stickers share one texture from disk, decoded once";
     EXPECT_EQ(pick.OnDeviceReset(device.Device()), S_OK);
     EXPECT_NE(pick.DeviceMesh(), nullptr);
     root.Destroy();
