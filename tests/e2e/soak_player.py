@@ -81,7 +81,10 @@ class SoakPlayer:
         for w in visible_windows():
             if w in self.root_windows or w == self.window:
                 continue
-            _, _, width, height = self.session.geometry(w)
+            try:
+                _, _, width, height = self.session.geometry(w)
+            except subprocess.CalledProcessError:
+                continue  # closed since it was listed
             if width <= 1 and height <= 1:
                 continue  # Wine's own hidden helper
             if full_screen and width >= 1024 and height >= 768:
