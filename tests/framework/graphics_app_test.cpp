@@ -16,12 +16,6 @@ namespace {
 
 const std::wstring kFatalSuffix = L"\n\nThis sample will now exit.";
 
-void Resize(HWND window, int width, int height)
-{
-    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PumpMessages();
-}
-
 // ---- On Wine's real device ------------------------------------------------------------------
 
 class RealDevice : public testing::Test {

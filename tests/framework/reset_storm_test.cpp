@@ -181,12 +181,6 @@ void ExpectNoGrowth(const ProcessResources& before, const ProcessResources& afte
     EXPECT_LE(after.privateBytes, before.privateBytes + kAllowedMemoryGrowth) << "private memory";
 }
 
-void Resize(HWND window, int width, int height)
-{
-    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PumpMessages();
-}
-
 template <class App>
 class Storm : public testing::Test {
 protected:

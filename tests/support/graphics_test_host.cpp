@@ -119,6 +119,12 @@ void PumpMessages()
     }
 }
 
+void Resize(HWND window, int width, int height)
+{
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpMessages();
+}
+
 RecordingApp::RecordingApp(TestWindows& windows) : windows(windows)
 {
     mainWindow = windows.view;

@@ -53,6 +53,9 @@ TestWindows& SharedTestWindows();
 /// Dispatches whatever is queued for this thread.
 void PumpMessages();
 
+/// Gives the window a new size and lets it handle the messages that follow.
+void Resize(HWND window, int width, int height);
+
 class RecordingApp : public CGraphicsApp {
   public:
     explicit RecordingApp(TestWindows& windows);
