@@ -96,7 +96,7 @@ class Bench:
     def prepare_prefix(self):
         if not os.path.exists(os.path.join(self.prefix, ".tessaron-ready")):
             shutil.rmtree(self.prefix, ignore_errors=True)
-            shutil.copytree(os.path.join(self.build, "wine-prefix"), self.prefix, symlinks=True)
+            shutil.copytree(os.path.join(self.build, "test-prefix"), self.prefix, symlinks=True)
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display)
         self.env.pop("TESSARON_FRAME_LOG", None)

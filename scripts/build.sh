@@ -6,7 +6,8 @@ BUILD="${TESSARON_BUILD:-$ROOT/build}"
 export TESSARON_BUILD="$BUILD"
 
 bash "$ROOT/scripts/setup.sh"
-export WINEPREFIX="$BUILD/wine-prefix" WINEDEBUG=-all
+# The build-time tools run in the tests' prefix: the player's runs only the game.
+export WINEPREFIX="$BUILD/test-prefix" WINEDEBUG=-all
 
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null

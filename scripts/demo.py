@@ -303,7 +303,7 @@ def main():
             print("The demonstration failed: %s" % error)
         finally:
             signal.alarm(0)
-            demo.session.kill()
+            demo.session.shutdown()
             scratch = os.path.join(args.out, ".screen.png")
             if os.path.exists(scratch):
                 os.remove(scratch)

@@ -15,7 +15,7 @@ FUZZ_CASES="${2:-50000}"
 SOAK_SEED="${3:-1}"
 
 bash "$ROOT/scripts/build.sh" || exit 1
-export WINEPREFIX="$BUILD/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$BUILD/test-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 source "$ROOT/scripts/display.sh"
 trap stop_display_and_wine EXIT
 start_display

@@ -1,11 +1,12 @@
 #!/bin/bash
-# Installs what the build, the game and the tests need on Debian 12, and
-# initialises a private Wine prefix inside the build tree. Quiet and idempotent.
+# Installs what the build, the game and the tests need on Debian 12, and initialises private
+# Wine prefixes inside the build tree, the player's and the tests'. Quiet and idempotent.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${TESSARON_BUILD:-$ROOT/build}"
-PREFIX="$BUILD/wine-prefix"
+PREFIX="$BUILD/wine-prefix"        # the player's
+TEST_PREFIX="$BUILD/test-prefix"
 
 PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
           xvfb xauth xdotool x11-utils imagemagick fonts-liberation fonts-wine fp-utils googletest)
@@ -30,14 +31,11 @@ if ((${#missing[@]})); then
 fi
 
 mkdir -p "$BUILD"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$PREFIX/.tessaron-ready" ]; then
     echo "setup: creating the Wine prefix in $PREFIX"
-    export WINEPREFIX="$PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    # Without a window manager Wine draws captions and menus itself.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-    wineserver -w
+    WINEPREFIX="$PREFIX" wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX="$PREFIX" wineserver -w
     touch "$PREFIX/.tessaron-ready"
 fi
 
@@ -49,3 +47,28 @@ for f in tahoma tahomabd marlett; do
         cp "/usr/share/wine/fonts/$f.ttf" "$fonts/"
     fi
 done
+
+# The player's windows get the desktop's own frame: an earlier set-up switched that off here.
+for value in Decorated UseTakeFocus; do
+    if grep -q "^\"$value\"=\"N\"" "$PREFIX/user.reg" 2>/dev/null; then
+        WINEPREFIX="$PREFIX" wine reg delete 'HKCU\Software\Wine\X11 Driver' /v "$value" /f >/dev/null 2>&1 || true
+        WINEPREFIX="$PREFIX" wineserver -w
+    fi
+done
+
+# The tests and the demonstration play without a window manager, in prefixes copied from this
+# one: Wine draws the captions and menus itself, and follows the focus xdotool gives a window.
+if [ ! -f "$TEST_PREFIX/.tessaron-ready" ]; then
+    echo "setup: creating the tests' Wine prefix in $TEST_PREFIX"
+    rm -rf "$TEST_PREFIX"
+    WINEPREFIX="$PREFIX" wineserver -w
+    cp -a "$PREFIX" "$TEST_PREFIX"
+    rm -f "$TEST_PREFIX/.tessaron-ready"
+    for value in Decorated UseTakeFocus; do
+        WINEPREFIX="$TEST_PREFIX" wine reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" /t REG_SZ /d N /f \
+            >/dev/null 2>&1
+    done
+    WINEPREFIX="$TEST_PREFIX" wine reg delete 'HKCU\Software\Tessaron' /f >/dev/null 2>&1 || true
+    WINEPREFIX="$TEST_PREFIX" wineserver -w
+    touch "$TEST_PREFIX/.tessaron-ready"
+fi

@@ -8,7 +8,7 @@ export TESSARON_BUILD="$BUILD"
 
 bash "$ROOT/scripts/build.sh"
 
-export WINEPREFIX="$BUILD/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$BUILD/test-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 source "$ROOT/scripts/display.sh"
 trap stop_display_and_wine EXIT
 start_display

@@ -69,9 +69,8 @@ def run_case(build, faults):
             getattr(player, action)()
             player.check(action)
         values = player.finish()
-    except Exception:
-        player.session.kill()
-        raise
+    finally:
+        player.session.shutdown()
     check_saved_settings(values)
     if values["PathPicture"] != '"background.jpg"':
         raise SoakFailure("%s: the picture path was not kept: %s" % (name, values["PathPicture"]))

@@ -58,7 +58,7 @@ class GameSession:
     (so registry commands and starts are quick), the game started and ended in it."""
 
     def __init__(self, build_dir, game_dir=None, prefix=None):
-        """prefix: the Wine prefix to play in (default build/e2e-prefix), made from build/wine-prefix."""
+        """prefix: the Wine prefix to play in (default build/e2e-prefix), made from build/test-prefix."""
         self.build_dir = build_dir
         self.game_dir = game_dir or os.path.join(build_dir, "game")
         self.prefix = prefix or os.path.join(build_dir, "e2e-prefix")
@@ -93,15 +93,9 @@ class GameSession:
         marker = os.path.join(self.prefix, ".tessaron-e2e-ready")
         if not os.path.exists(marker):
             shutil.rmtree(self.prefix, ignore_errors=True)
-            shutil.copytree(os.path.join(self.build_dir, "wine-prefix"), self.prefix, symlinks=True)
-        self.env = _env(self.prefix)
-        if not os.path.exists(marker):
-            # Without a window manager nobody sends Wine the "take focus" message, so the
-            # focus xdotool gives a window would not activate it: let Wine follow X's focus.
-            self.wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseTakeFocus", "/t", "REG_SZ",
-                      "/d", "N", "/f")
-            subprocess.run(["wineserver", "-w"], env=self.env, check=False, capture_output=True)
+            shutil.copytree(os.path.join(self.build_dir, "test-prefix"), self.prefix, symlinks=True)
             open(marker, "w").close()
+        self.env = _env(self.prefix)
 
     def wine(self, *args, check=True):
         return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True,

@@ -24,9 +24,8 @@ def main():
         actions = player.play(seconds)
         played = time.time() - started
         values = player.finish()
-    except Exception:
-        player.session.kill()
-        raise
+    finally:
+        player.session.shutdown()
     check_saved_settings(values)
     samples = player.report()
     first, last = check_no_growth(samples, warm_up_samples)
