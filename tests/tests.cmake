@@ -8,7 +8,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(tessaron_test_support STATIC ${TEST_SUPPORT_SOURCES})
 target_include_directories(tessaron_test_support PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(tessaron_test_support PUBLIC tessaron_core GTest::gtest GTest::gmock)
+target_link_libraries(tessaron_test_support PUBLIC tessaron_core GTest::gtest GTest::gmock version)
 target_compile_options(tessaron_test_support PRIVATE ${TESSARON_WARNINGS})
 
 # One test program per file tests/<area>/<name>_test.cpp, run by CTest under Wine

@@ -1,6 +1,7 @@
 // The Presets, New-player and About dialogs, driven from inside their modal loops: data
 // exchange both ways, the digit filter and the 3…999 rule, the colour rules after OK, the
-// sorted name list, "Товарищ" for an empty name, and the About texts.
+// sorted name list, "Товарищ" for an empty name, the About texts and the program file's
+// version resource.
 #include "shell_test_support.h"
 
 #include "resources/resource.h"
@@ -352,6 +353,46 @@ TEST_F(DialogTest, AboutClosesWithTheCloseBox)
     INT_PTR result = RunDialogScript([&] { return dialog.DoModal(nullptr); },
                                      [&](HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); });
     EXPECT_EQ(result, IDCANCEL);
+}
+
+/// A text of the program file's version resource, from the Russian/Unicode string block.
+std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name)
+{
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\041904B0\\") + name;
+    if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || length == 0) return L"";
+    return static_cast<const wchar_t*>(value);
+}
+
+TEST(VersionResource, ExplorerShowsTheAboutBoxVersionAndARussianName)
+{
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeW(L"tessaron.exe", &unused);
+    ASSERT_NE(size, 0u) << "tessaron.exe carries no version resource";
+    std::vector<BYTE> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(L"tessaron.exe", 0, size, info.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    const std::wstring about = CAboutDlg::kVersionText;
+    const std::wstring shown = std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
+                               std::to_wstring(LOWORD(fixed->dwFileVersionMS));
+    EXPECT_EQ(about.substr(about.rfind(L' ') + 1), shown);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                               &length));
+    ASSERT_GE(length, 4u);
+    EXPECT_EQ(translation[0], 0x0419); // Russian
+    EXPECT_EQ(translation[1], 1200);   // Unicode
+    EXPECT_EQ(VersionString(info, L"ProductName"), L"Головоломка Кубик Тессара");
+    EXPECT_NE(VersionString(info, L"FileDescription").find(L"кубик"), std::wstring::npos);
+    EXPECT_EQ(VersionString(info, L"FileVersion"), shown);
+    EXPECT_EQ(VersionString(info, L"ProductVersion"), shown);
+    EXPECT_EQ(VersionString(info, L"OriginalFilename"), L"tessaron.exe");
 }
 
 } // namespace
