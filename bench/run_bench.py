@@ -306,7 +306,8 @@ class Bench:
         return intervals, latency
 
     def data_file_load(self):
-        out = subprocess.run(["wine", "./content_benchmark.exe"], cwd=self.game_dir, env=self.env,
+        out = subprocess.run(["wine", os.path.join(self.bench_dir, "content_benchmark.exe")], cwd=self.game_dir,
+                             env=self.env,
                              capture_output=True, text=True, stdin=subprocess.DEVNULL).stdout
         figures = {}
         for line in out.splitlines():

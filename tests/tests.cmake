@@ -41,3 +41,8 @@ foreach(script ${E2E_SCENARIOS})
   set_tests_properties(e2e_${name} PROPERTIES ENVIRONMENT "TESSARON_BUILD=${CMAKE_BINARY_DIR}" TIMEOUT 300
                        RESOURCE_LOCK game_display)
 endforeach()
+
+# The zip for Windows players against the game folder it is made from.
+add_test(NAME package_windows_zip
+         COMMAND ${PYTHON3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/windows_zip_test.py
+                 ${TESSARON_WINDOWS_ZIP} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})

@@ -31,11 +31,11 @@ add_custom_command(
 
 add_custom_target(game_content ALL DEPENDS ${CONTENT_MODEL} ${CONTENT_TEXTURE} ${CONTENT_DATA})
 
-# Load and pick timings; built here, run by hand.
+# Load and pick timings; built beside the benchmark, run by hand from the game folder.
 add_executable(content_benchmark tools/content_benchmark.cpp)
 target_compile_options(content_benchmark PRIVATE ${TESSARON_WARNINGS})
 target_link_libraries(content_benchmark PRIVATE tessaron_core)
-set_target_properties(content_benchmark PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GAME_DIR})
+set_target_properties(content_benchmark PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 
 # The start-up floor for bench/run_bench.py: a trivial window program, started beside the game.
 add_executable(trivial_window WIN32 tools/bench/trivial_window.cpp)
