@@ -2,6 +2,7 @@
 tests' own, finds its window, clicks and types with xdotool, reads the screen back with
 ImageMagick and the registry with `wine reg export`."""
 
+import contextlib
 import os
 import re
 import shutil
@@ -12,6 +13,9 @@ import time
 
 TITLE = "Головоломка Кубик Тессара"
 SETTINGS_KEY = r"HKCU\Software\Tessaron"
+# Set in the tests' prefixes only: without a window manager Wine draws the frames itself and
+# follows the focus xdotool gives a window.
+DRIVING_VALUES = ("Decorated", "UseTakeFocus")
 
 
 def _env(prefix):
@@ -96,6 +100,45 @@ class GameSession:
             shutil.copytree(os.path.join(self.build_dir, "test-prefix"), self.prefix, symlinks=True)
             open(marker, "w").close()
         self.env = _env(self.prefix)
+
+    @contextlib.contextmanager
+    def player_desktop(self):
+        """While the block runs: openbox manages the screen and this prefix's X11 driver values
+        are the player's prefix's (build/wine-prefix), instead of those for driving the game
+        without a window manager."""
+        key = r"HKCU\Software\Wine\X11 Driver"
+        player_reg = os.path.join(self.build_dir, "wine-prefix", "user.reg")
+        with open(player_reg, encoding="utf-8", errors="replace") as reg:
+            section = re.search(r"^\[Software\\\\Wine\\\\X11 Driver\][^\n]*\n(.*?)(?:\n\n|\Z)", reg.read(),
+                                re.S | re.M)
+        player = dict(re.findall(r'^"(\w+)"="([^"]*)"$', section.group(1), re.M)) if section else {}
+        for name in DRIVING_VALUES:
+            if name in player:
+                self.wine("reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", player[name], "/f")
+            else:
+                self.wine("reg", "delete", key, "/v", name, "/f", check=False)
+        manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(1.0)  # openbox takes the screen before the game maps a window
+        try:
+            yield
+        finally:
+            manager.terminate()
+            manager.wait()
+            for name in DRIVING_VALUES:
+                self.wine("reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", "N", "/f")
+
+    def frame_extents(self, window):
+        """The window manager's frame around `window` as (left, right, top, bottom), or None."""
+        out = subprocess.run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], capture_output=True, text=True).stdout
+        numbers = re.findall(r"\d+", out.partition("=")[2])
+        return tuple(int(n) for n in numbers) if len(numbers) == 4 else None
+
+    def screen_position(self, window):
+        """The window's top left on the screen, also inside a window manager's frame (where
+        xdotool counts the frame twice)."""
+        out = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, check=True).stdout
+        return tuple(int(re.search(r"Absolute upper-left %s:\s+(-?\d+)" % axis, out).group(1)) for axis in "XY")
 
     def wine(self, *args, check=True):
         return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True,

@@ -1,7 +1,7 @@
 """The shell as a returning player uses it: Z+M clears a stored champion list, the Presets
 dialog filters the scramble count and turns the picture on (which enables "Картинка фона"),
-the frame does not shrink below its minimum size,
-and the changes reach the registry at exit."""
+the frame does not shrink below its minimum size, and the changes reach the registry at exit;
+then, on a desktop with a window manager, the window behaves like the desktop's other windows."""
 
 import subprocess
 import time
@@ -73,6 +73,23 @@ def body(s):
     s.check(stored.get("ColorBG") == 0xFFFFFFFF, "with the picture file present ColorBG is %#x"
             % stored.get("ColorBG", 0))
     s.check(stored.get("Champions") == champion_block([]), "the champion table was not cleared in the registry")
+
+    s.step("on a desktop with a window manager, set up as the player's: its frame, focus, move, close box")
+    with session.player_desktop():
+        s.start_game()
+        extents = session.frame_extents(s.window)
+        s.check(extents is not None and extents[2] > 10, "no title bar of the window manager: %s" % (extents,))
+        active = subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True).stdout.strip()
+        s.check(active == s.window, "the game's window is not the active one (%s)" % active)
+        (x, y), width = session.screen_position(s.window), session.geometry(s.window)[2]
+        title = (x + width // 2, y - extents[2] // 2)
+        session.drag(title, (title[0] - 60, title[1] + 40))
+        time.sleep(0.5)
+        moved = session.screen_position(s.window)
+        s.check(abs(moved[0] - (x - 60)) <= 2 and abs(moved[1] - (y + 40)) <= 2,
+                "dragging the title bar moved the window from %s to %s" % ((x, y), moved))
+        session.click(moved[0] + width - extents[1] - 8, moved[1] - extents[2] // 2)  # the close box, top right
+        s.check(session.wait_exit() == 0, "the close box did not end the game normally")
 
 
 if __name__ == "__main__":
