@@ -119,7 +119,10 @@ class GameSession:
                 self.wine("reg", "delete", key, "/v", name, "/f", check=False)
         manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(1.0)  # openbox takes the screen before the game maps a window
+        deadline = time.time() + 10
+        while time.time() < deadline and "window id" not in subprocess.run(
+                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout:
+            time.sleep(0.1)  # openbox must manage the screen before the game maps a window
         try:
             yield
         finally:

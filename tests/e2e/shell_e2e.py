@@ -9,6 +9,10 @@ import time
 from game_session import Scenario, champion_block, list_rows
 
 
+def active_window():
+    return subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True).stdout.strip()
+
+
 def body(s):
     session = s.session
     s.step("settings of a returning player with one champion")
@@ -76,11 +80,14 @@ def body(s):
 
     s.step("on a desktop with a window manager, set up as the player's: its frame, focus, move, close box")
     with session.player_desktop():
-        s.start_game()
+        session.start()
+        s.window = session.find_window(timeout=40)
+        deadline = time.time() + 20
+        while time.time() < deadline and active_window() != s.window:
+            time.sleep(0.2)  # the window manager activates a new window as it maps it
+        s.check(active_window() == s.window, "the game's window is not the active one (%s)" % active_window())
         extents = session.frame_extents(s.window)
         s.check(extents is not None and extents[2] > 10, "no title bar of the window manager: %s" % (extents,))
-        active = subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True).stdout.strip()
-        s.check(active == s.window, "the game's window is not the active one (%s)" % active)
         (x, y), width = session.screen_position(s.window), session.geometry(s.window)[2]
         title = (x + width // 2, y - extents[2] // 2)
         session.drag(title, (title[0] - 60, title[1] + 40))
