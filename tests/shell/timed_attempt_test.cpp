@@ -173,8 +173,14 @@ TEST_F(TimedAttemptTest, SolvedAttemptIsRecordedSavedAndShownAtTheNextStart)
 
     // Later frames keep the reading; solving again without a new attempt records nothing.
     now += 10;
+    ASSERT_TRUE(form->turns.StartTurn(1));
     RenderUntilStill(*form);
+    ASSERT_FALSE(form->cube.IsSolved());
+    ASSERT_TRUE(form->turns.StartTurn(InverseTurn(1)));
+    RenderUntilStill(*form);
+    ASSERT_TRUE(form->cube.IsSolved());
     EXPECT_EQ(form->modes.StopwatchText(), "00:01:15");
+    EXPECT_TRUE(ChampionTable::IsEmpty(form->settings.championTable.Entries()[1])) << "a second record";
     EndGame();
 
     const RegistrySandbox::Stored stored = key.Get("Champions");
