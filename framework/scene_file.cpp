@@ -61,11 +61,14 @@ HRESULT LoadObject(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFra
     return S_OK;
 }
 
-D3DXMATRIX CurrentWorld(IDirect3DDevice9* device, const D3DXMATRIX* given)
+/// The world a subtree is drawn under: the one given, else the identity. It is never read back
+/// from the device, which a pure device does not answer.
+D3DXMATRIX WorldOrIdentity(const D3DXMATRIX* given)
 {
     D3DXMATRIX world;
     if (given) world = *given;
-    else if (FAILED(device->GetTransform(D3DTS_WORLD, &world))) D3DXMatrixIdentity(&world);
+    else
+        D3DXMatrixIdentity(&world);
     return world;
 }
 
@@ -97,7 +100,7 @@ HRESULT CSceneFile::Create(IDirect3DDevice9* device, const char* modelName)
 
 HRESULT CSceneFile::Render(IDirect3DDevice9* device, const D3DXMATRIX* world)
 {
-    const D3DXMATRIX saved = CurrentWorld(device, world);
+    const D3DXMATRIX saved = WorldOrIdentity(world);
     D3DXMATRIX rootWorld;
     D3DXMatrixMultiply(&rootWorld, &saved, &matrix);
     device->SetTransform(D3DTS_WORLD, &rootWorld);
@@ -113,7 +116,7 @@ HRESULT CSceneFile::Render(IDirect3DDevice9* device, const D3DXMATRIX* world)
 
 HRESULT CSceneFrame::Render(IDirect3DDevice9* device, bool drawOpaque, bool drawBlended, const D3DXMATRIX* parentWorld)
 {
-    const D3DXMATRIX saved = CurrentWorld(device, parentWorld);
+    const D3DXMATRIX saved = WorldOrIdentity(parentWorld);
     D3DXMATRIX world;
     D3DXMatrixMultiply(&world, &matrix, &saved);
     device->SetTransform(D3DTS_WORLD, &world);

@@ -45,6 +45,7 @@ public:
 
     /// Loads the model stream modelName of the data file into the tree below the root.
     HRESULT Create(IDirect3DDevice9* device, const char* modelName);
-    /// Draws the tree: opaque subsets, then blended ones, under world (or the device's world transform).
+    /// Draws the tree: opaque subsets, then blended ones, under world (the identity when null),
+    /// and leaves that world set.
     HRESULT Render(IDirect3DDevice9* device, const D3DXMATRIX* world);
 };

@@ -52,7 +52,8 @@ CAppForm::CAppForm(const FormSources& sources)
       modes(
           settings.championTable, settings.playerNames, [this] { turns.EmptyHistory(); },
           sources.clock ? sources.clock : CalendarClock(SystemCalendarSeconds)),
-      scene(cube), font(kOverlayFace, kOverlayHeight, CTextFont::TextBold), settingsKey(sources.settingsKey)
+      scene(cube), font(kOverlayFace, kOverlayHeight, CTextFont::TextBold), settingsKey(sources.settingsKey),
+      direct3dSource(sources.direct3d)
 {
     g_form = this;
     turns.SetHooks(&modes);
@@ -112,7 +113,11 @@ void CAppForm::OnInitialUpdate()
     fullscreen_window::SetCommands(this);
     mainWindow = formWindow;
     focusWindow = fullscreenWindow;
-    CGraphicsApp::Create(GetModuleHandleW(nullptr)); // a failure has been shown; the application sees !active
+    // A failure has been shown; the application sees !active.
+    if (direct3dSource)
+        CreateWithDirect3D(direct3dSource);
+    else
+        CGraphicsApp::Create(GetModuleHandleW(nullptr));
 }
 
 void CAppForm::OnDestroy()
@@ -256,7 +261,7 @@ HRESULT CAppForm::RenderScene()
     turns.AdvanceStepBack();
     modes.RefreshStopwatch(); // every frame, shown or not, so a timed solve is always measured
 
-    background.DrawPictureIfShown(settings.ColorBG, settings.Picture);
+    background.DrawPictureIfShown(settings.ColorBG, settings.Picture, scene.Camera().projection);
     DrawOverlay();
     device->EndScene();
     return S_OK;

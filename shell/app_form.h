@@ -26,6 +26,7 @@ struct FormSources {
     TurnRandom* random = nullptr;               ///< null: the runtime library's generator
     CalendarClock clock;                        ///< empty: the calendar clock
     std::string settingsKey = kSettingsKeyPath; ///< under HKEY_CURRENT_USER
+    IDirect3D9* direct3d = nullptr;             ///< null: the system's Direct3D
 };
 
 class CAppForm : public CFormView, public CGraphicsApp, private FullscreenCommands {
@@ -95,6 +96,7 @@ private:
     BYTE InputState[256] = {};
 
     std::string settingsKey;
+    IDirect3D9* direct3dSource = nullptr;
 
     HWND formWindow = nullptr;
     HWND fullscreenWindow = nullptr;

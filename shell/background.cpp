@@ -93,12 +93,9 @@ void CBackground::LoadBackgroundTexture(const char* pathPicture)
     if (FAILED(D3DXCreateTextureFromFileW(device, widePath, &BackgroundTexture))) BackgroundTexture.Reset();
 }
 
-HRESULT CBackground::DrawBackground(DWORD colorBG)
+HRESULT CBackground::DrawBackground(DWORD colorBG, const D3DXMATRIX& projection)
 {
     if (!device || !BackgroundQuadBuffer) return E_FAIL;
-    D3DXMATRIX projection;
-    HRESULT hr = device->GetTransform(D3DTS_PROJECTION, &projection);
-    if (FAILED(hr)) return hr;
     if (projection._11 == 0.0f || projection._22 == 0.0f) return E_FAIL; // no perspective set yet
 
     QuadVertex* vertices = nullptr;
@@ -125,12 +122,12 @@ HRESULT CBackground::DrawBackground(DWORD colorBG)
     return S_OK;
 }
 
-void CBackground::DrawPictureIfShown(DWORD colorBG, DWORD picture)
+void CBackground::DrawPictureIfShown(DWORD colorBG, DWORD picture, const D3DXMATRIX& projection)
 {
     if (!device || picture == 0) return;
     device->SetTexture(0, BackgroundTexture.Get());
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    DrawBackground(colorBG); // a frame without its background rectangle is not worth reporting
+    DrawBackground(colorBG, projection); // a frame without its background rectangle is not worth reporting
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
 }
 

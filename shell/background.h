@@ -5,6 +5,7 @@
 // "PathPicture" is a Windows-1251 path; it is converted explicitly, never through the ANSI code page.
 
 #include <d3d9.h>
+#include <d3dx9math.h>
 #include <wrl/client.h>
 
 #include <string>
@@ -40,10 +41,11 @@ class CBackground {
 
     /// Replaces BackgroundTexture with the picture of the file; stays empty when it cannot be read.
     void LoadBackgroundTexture(const char* pathPicture);
-    /// Fills and draws the picture's rectangle at the far plane of the current projection.
-    HRESULT DrawBackground(DWORD colorBG);
+    /// Fills and draws the picture's rectangle at the far plane of projection, the one the frame
+    /// is drawn with. It is handed in, not read back: a pure device answers no state reads.
+    HRESULT DrawBackground(DWORD colorBG, const D3DXMATRIX& projection);
     /// The frame's background step: with the picture on, the rectangle textured (if loaded), unlit.
-    void DrawPictureIfShown(DWORD colorBG, DWORD picture);
+    void DrawPictureIfShown(DWORD colorBG, DWORD picture, const D3DXMATRIX& projection);
 
     /// "Цвет фона": on OK the chosen colour, opaque, becomes colorBG.
     void OnBackgroundColour(HWND owner, DWORD& colorBG);

@@ -90,7 +90,7 @@ public:
         scene.SetFrameProjection(view.FieldOfView, Aspect());
         view.UpdateWorldMatrix();
         scene.Draw(device.Get(), view.WorldMatrix);
-        background.DrawPictureIfShown(0xFFFFFFFF, 1);
+        background.DrawPictureIfShown(0xFFFFFFFF, 1, scene.Camera().projection);
         font.DrawString(2, 2, 0xFFFFFFFF, "\xD2\xEE\xE2\xE0\xF0\xE8\xF9 00:00:00");
         device->EndScene();
         return RecordingApp::RenderScene();

@@ -142,7 +142,7 @@ class BackgroundOnDevice : public testing::Test {
         d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
         d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
         d->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        background.DrawPictureIfShown(colorBG, picture);
+        background.DrawPictureIfShown(colorBG, picture, projection);
         d->EndScene();
         return device.ReadBackBuffer();
     }

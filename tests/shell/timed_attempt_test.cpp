@@ -2,13 +2,18 @@
 // scrambles with a scripted random source, the player undoes the scramble turn by turn, the
 // calendar clock moves on 75 s meanwhile, and the result lands in the champion table under
 // the player's name, in the registry at exit and in the table of the next start.
+// Also the form's whole life on a pure device, as most Windows graphics cards give it: the
+// device stand-in refuses every state read and passes the rest on to a real device.
 #include "shell_test_support.h"
 
 #include "puzzle/turn_driver.h"
 #include "resources/resource.h"
 #include "shell/app_form.h"
 #include "shell/app_frame_wnd.h"
+#include "shell/background.h"
 #include "shell/splash_window.h"
+#include "support/fake_direct3d.h"
+#include "support/graphics_test_host.h"
 #include "support/registry_sandbox.h"
 
 #include "support/scripted_random.h"
@@ -32,6 +37,25 @@ public:
     void Pause() override { ++now; }
 };
 
+/// A pure device that counts the frames whose background picture was drawn.
+class PureDeviceStandIn : public FakeDevice {
+public:
+    int pictureDraws = 0;
+
+    HRESULT STDMETHODCALLTYPE SetFVF(DWORD fvf) override
+    {
+        currentFvf = fvf;
+        return FakeDevice::SetFVF(fvf);
+    }
+    HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) override
+    {
+        if (currentFvf == CBackground::kQuadFvf) ++pictureDraws;
+        return FakeDevice::DrawPrimitive(type, start, count);
+    }
+
+private:
+    DWORD currentFvf = 0;
+};
 
 constexpr char kPlayer[] = "Tester";
 constexpr std::int64_t kStartSecond = 1700000000;
@@ -79,6 +103,7 @@ protected:
         sources.random = &random;
         sources.clock = [this] { return now; };
         sources.settingsKey = key.Path();
+        sources.direct3d = direct3d;
         auto owned = std::make_unique<CAppForm>(sources);
         CAppForm* form = owned.get();
         frame = std::make_unique<CAppFrameWnd>();
@@ -118,7 +143,18 @@ protected:
         return started;
     }
 
+    /// Renders count frames, each after the clock has moved on.
+    void RenderFrames(CAppForm& form, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            Sleep(2);
+            form.RenderStep();
+            shell_test::PumpPending();
+        }
+    }
+
     RegistrySandbox key{"TimedAttempt"};
+    IDirect3D9* direct3d = nullptr; ///< null: the system's
     FakeTicks ticks;
     ScriptedRandom random{777};
     std::int64_t now = kStartSecond;
@@ -201,3 +237,52 @@ TEST_F(TimedAttemptTest, SolvedAttemptIsRecordedSavedAndShownAtTheNextStart)
 }
 
 } // namespace
+
+TEST_F(TimedAttemptTest, FormLivesOnAPureDeviceWithoutReadingStateBack)
+{
+    PrepareSettings(key);
+    key.PutDword("Picture", 1);
+    key.PutText("PathPicture", "background.jpg");
+    Microsoft::WRL::ComPtr<IDirect3D9> system;
+    system.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    ASSERT_TRUE(system);
+    FakeDirect3D standInD3d = FakeDirect3D::SingleHalAdapter();
+    standInD3d.adapters[0].caps[D3DDEVTYPE_HAL].DevCaps |= D3DDEVCAPS_PUREDEVICE;
+    standInD3d.real = system.Get();
+    PureDeviceStandIn pure;
+    standInD3d.devices[D3DDEVTYPE_HAL] = &pure;
+    direct3d = &standInD3d;
+    ErrorBoxCapture boxes;
+
+    CAppForm* form = StartGame();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->active) << "the 3D application did not start";
+    ASSERT_TRUE(pure.Pure()) << "the settings choice takes the pure device the hardware offers";
+
+    RenderFrames(*form, 3);
+    const int afterStart = pure.pictureDraws;
+    EXPECT_GT(afterStart, 0) << "the picture is drawn on a pure device";
+
+    ASSERT_TRUE(form->turns.StartTurn(1));
+    RenderUntilStill(*form);
+    EXPECT_FALSE(form->cube.IsSolved());
+
+    SetWindowPos(frame->Handle(), nullptr, 0, 0, 360, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    shell_test::PumpPending();
+    EXPECT_EQ(pure.resetCalls, 1);
+    RenderFrames(*form, 3);
+    const int afterReset = pure.pictureDraws;
+    EXPECT_GT(afterReset, afterStart) << "after a reset";
+
+    ASSERT_EQ(form->RecreateDevice(), S_OK);
+    EXPECT_EQ(standInD3d.createCalls.size(), 2u);
+    RenderFrames(*form, 3);
+    EXPECT_GT(pure.pictureDraws, afterReset) << "after a re-creation";
+    EXPECT_FALSE(form->cube.IsSolved()) << "the turn survives the re-creation";
+
+    EXPECT_EQ(pure.RefusedStateReads(), 0);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EndGame();
+    EXPECT_EQ(pure.References(), 0u);
+    EXPECT_EQ(pure.realReferencesLeft, 0u) << "device objects left behind";
+}

@@ -1,7 +1,8 @@
 #pragma once
 // A device stand-in for the lost-device and failure paths that Wine's real device never
 // takes: scripted cooperative level, Reset and Present results, counted calls, and a back
-// buffer whose description follows the last present parameters.
+// buffer whose description follows the last present parameters. With a real device attached
+// the calls that succeed by script go on to it, so a whole scene can run on the stand-in.
 
 #include "support/device_stand_in_base.h"
 
@@ -55,7 +56,11 @@ class FakeDevice : public DeviceStandInBase {
     D3DPRESENT_PARAMETERS lastParameters{};
 
     /// What CreateDevice was given: the back buffer then follows these parameters.
-    void Created(const D3DPRESENT_PARAMETERS& parameters) { Follow(parameters); }
+    void Created(const D3DPRESENT_PARAMETERS& parameters, DWORD flags)
+    {
+        CreatedWith(flags);
+        Follow(parameters);
+    }
 
     HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override
     {
@@ -64,6 +69,7 @@ class FakeDevice : public DeviceStandInBase {
     }
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9* out) override
     {
+        if (real) return real->GetDeviceCaps(out);
         *out = caps;
         return S_OK;
     }
@@ -71,17 +77,21 @@ class FakeDevice : public DeviceStandInBase {
     {
         ++resetCalls;
         if (FAILED(resetResult)) return resetResult;
-        Follow(*parameters);
-        return S_OK;
+        const HRESULT hr = real ? real->Reset(parameters) : S_OK;
+        if (SUCCEEDED(hr)) Follow(*parameters);
+        return hr;
     }
-    HRESULT STDMETHODCALLTYPE Present(const RECT*, const RECT*, HWND, const RGNDATA*) override
+    HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* target, HWND window,
+                                      const RGNDATA* dirty) override
     {
         ++presentCalls;
-        return presentResult;
+        if (FAILED(presentResult) || !real) return presentResult;
+        return real->Present(source, target, window, dirty);
     }
-    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT, UINT, D3DBACKBUFFER_TYPE,
+    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
                                             IDirect3DSurface9** surface) override
     {
+        if (real) return real->GetBackBuffer(swapChain, index, type, surface);
         backBuffer.AddRef();
         *surface = &backBuffer;
         return S_OK;

@@ -119,7 +119,12 @@ HRESULT FakeDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWind
     if (adapter >= adapters.size()) return D3DERR_INVALIDCALL;
     auto found = devices.find(type);
     if (found == devices.end() || !found->second) return D3DERR_NOTAVAILABLE;
-    found->second->Created(*parameters);
+    if (real) {
+        const HRESULT hr = real->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, focusWindow, flags,
+                                              parameters, found->second->real.ReleaseAndGetAddressOf());
+        if (FAILED(hr)) return hr;
+    }
+    found->second->Created(*parameters, flags);
     found->second->AddRef();
     *device = found->second;
     return S_OK;
