@@ -21,6 +21,16 @@ void PresentBox(const std::wstring& text, const wchar_t* caption, UINT type)
         MessageBoxW(nullptr, text.c_str(), caption, type);
 }
 
+/// Closes the application that renderWindow belongs to the way the player's close does: through
+/// its top-level window. The render window itself is a child view or an owned full-screen popup,
+/// and neither of them ends the application when asked to close. The request is posted, since
+/// the error arises inside the application's own handlers, which must finish before the windows
+/// they run in are destroyed.
+void CloseApplication(HWND renderWindow)
+{
+    PostMessageW(GetAncestor(renderWindow, GA_ROOTOWNER), WM_CLOSE, 0, 0);
+}
+
 } // namespace
 
 const char* ErrorText(HRESULT code)
@@ -88,7 +98,7 @@ HRESULT ReportError(HRESULT code, MessageKind kind, const wchar_t* caption, HWND
     if (kind == MessageKind::Fatal) {
         fatalMessageShown = true;
         PresentBox(text, caption, MB_ICONERROR);
-        if (windowToClose) SendMessageW(windowToClose, WM_CLOSE, 0, 0);
+        if (windowToClose && IsWindow(windowToClose)) CloseApplication(windowToClose);
     } else {
         PresentBox(text, caption, MB_ICONWARNING);
     }

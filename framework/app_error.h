@@ -1,7 +1,7 @@
 #pragma once
 // The framework's failure codes, their English messages and the message box that shows
 // them. A fatal message is shown at most once per run; after it every later report is
-// silent, since the main window is already closing.
+// silent, since the application is already closing.
 
 #include <windows.h>
 
@@ -34,7 +34,8 @@ const char* ErrorText(HRESULT code);
 std::wstring ErrorMessage(HRESULT code, MessageKind kind);
 
 /// Shows the message for code once fatal messages have not been shown yet; a fatal one then
-/// sends WM_CLOSE to windowToClose (when there is one). Returns code.
+/// posts WM_CLOSE to the top-level window that windowToClose belongs to (when there is one),
+/// which closes the application as the player's close does. Returns code.
 HRESULT ReportError(HRESULT code, MessageKind kind, const wchar_t* caption, HWND windowToClose);
 
 /// Test seam: routes the boxes to presenter instead of MessageBoxW (nullptr restores the box)

@@ -93,7 +93,8 @@ class CGraphicsApp {
     HRESULT ChooseInitialSettings();
     bool FindBestWindowedSettings(bool requireHal, bool requireReference);
     bool FindBestFullScreenSettings(bool requireHal, bool requireReference);
-    /// Shows the message for code (see ReportError) with `windowTitle`, closing `mainWindow` if fatal.
+    /// Shows the message for code (see ReportError) with `windowTitle`; a fatal one closes the
+    /// application `mainWindow` belongs to.
     HRESULT ShowError(HRESULT code, MessageKind kind);
     /// Toggles between windowed and full screen.
     HRESULT SwitchFullScreen();

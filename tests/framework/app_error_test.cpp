@@ -16,19 +16,25 @@ class ShowErrorBoxes : public testing::Test {
 
 } // namespace
 
-TEST_F(ShowErrorBoxes, FatalShowsOnceWithSuffixAndClosesTheMainWindow)
+TEST_F(ShowErrorBoxes, FatalShowsOnceWithSuffixAndClosesTheApplicationsTopLevelWindow)
 {
     app.windowTitle = L"Caption";
+    // In full screen the render window is the popup the top-level window owns; closing the
+    // popup would only leave full screen.
+    app.mainWindow = windows.popup;
     EXPECT_EQ(app.ShowError(E_OUTOFMEMORY, MessageKind::Fatal), E_OUTOFMEMORY);
     ASSERT_EQ(capture.Boxes().size(), 1u);
     EXPECT_EQ(capture.Boxes()[0].text, L"Not enough memory." + kFatalSuffix);
     EXPECT_EQ(capture.Boxes()[0].caption, L"Caption");
     EXPECT_EQ(capture.Boxes()[0].type, static_cast<UINT>(MB_ICONERROR));
+    PumpMessages(); // posted: the handler that met the error finishes first
     EXPECT_EQ(windows.Received(WM_CLOSE), 1);
+    EXPECT_TRUE(IsWindow(windows.popup)) << "the popup was asked to close";
 
     EXPECT_EQ(app.ShowError(AppError::ResetFailed, MessageKind::Fatal), AppError::ResetFailed);
     EXPECT_EQ(app.ShowError(AppError::NullReference, MessageKind::Warning), AppError::NullReference);
     EXPECT_EQ(capture.Boxes().size(), 1u) << "nothing is shown after a fatal message";
+    PumpMessages();
     EXPECT_EQ(windows.Received(WM_CLOSE), 1);
 }
 

@@ -318,6 +318,7 @@ TEST_F(StandIn, MissingMediaSkipsTheFallbackAndIsFatal)
               (Calls{"InitScene", "ApplyWindowMode(windowed)", "OnDeviceCreated", "OnDeviceDestroyed"}));
     ASSERT_EQ(capture.Boxes().size(), 1u);
     EXPECT_EQ(capture.Boxes()[0].text, L"Could not load required media." + kFatalSuffix);
+    PumpMessages(); // the close request is posted
     EXPECT_EQ(windows.Received(WM_CLOSE), 1);
     EXPECT_FALSE(app->d3d) << "released after a failed start";
     EXPECT_FALSE(app->active);

@@ -1,12 +1,17 @@
 // The application object's loop: idle calls while the queue is empty (true: again at once,
 // false: wait for the next message), accelerators translated in the loop, the end when the
-// main window goes.
+// main window goes, also after a fatal error in the running game.
 #include "shell_test_support.h"
 
 #include "resources/resource.h"
+#include "shell/app.h"
+#include "shell/app_form.h"
 #include "shell/app_frame_wnd.h"
 #include "shell/application.h"
 #include "shell/splash_window.h"
+#include "support/fake_direct3d.h"
+#include "support/graphics_test_host.h"
+#include "support/registry_sandbox.h"
 
 #include <algorithm>
 #include <memory>
@@ -110,6 +115,78 @@ protected:
     }
 };
 
+/// The game on a device stand-in over the real device; once it runs, its device fails.
+class FailingGameApp : public CApp {
+public:
+    enum class Fault { ResetAfterResize, SwitchBackFromFullScreen };
+    static constexpr DWORD kPatienceMs = 10000; ///< after that the test closes the game itself
+
+    FailingGameApp(Fault fault, const RegistrySandbox& key) : fault(fault), key(key)
+    {
+        system.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+        d3d.real = system.Get();
+        d3d.devices[D3DDEVTYPE_HAL] = &hal;
+    }
+
+    FakeDirect3D d3d = FakeDirect3D::SingleHalAdapter();
+    FakeDevice hal;
+    HWND frameWindow = nullptr;
+    HWND fullscreenWindow = nullptr;
+    bool closedByTest = false;
+    bool wasFullScreen = false; ///< when the fault struck
+
+protected:
+    bool InitInstance() override
+    {
+        FormSources sources;
+        sources.settingsKey = key.Path();
+        sources.direct3d = &d3d;
+        auto form = std::make_unique<CAppForm>(sources);
+        CAppForm* game = form.get();
+        auto frame = std::make_unique<CAppFrameWnd>();
+        if (!frame->LoadFrame(IDR_MAINFRAME, std::move(form))) return false;
+        SetMainFrame(std::move(frame));
+        MainFrame()->InitialUpdateFrame(SW_HIDE); // shown windows cost Wine seconds to take down
+        frameWindow = MainWindow();
+        fullscreenWindow = FindWindowW(fullscreen_window::kClassName, nullptr);
+        return game->active;
+    }
+
+    bool OnIdle(long idleCount) override
+    {
+        if (++idleCalls == 1) Break();
+        if (!closedByTest && GetTickCount() - start > kPatienceMs) {
+            closedByTest = true;
+            PostMessageW(frameWindow, WM_CLOSE, 0, 0);
+            return false;
+        }
+        return CApp::OnIdle(idleCount);
+    }
+
+private:
+    void Break()
+    {
+        start = GetTickCount();
+        if (fault == Fault::ResetAfterResize) {
+            hal.resetResult = E_FAIL;
+            SetWindowPos(frameWindow, nullptr, 0, 0, 420, 330, SWP_NOZORDER | SWP_NOACTIVATE);
+            return;
+        }
+        SendMessageW(frameWindow, WM_COMMAND, IDM_FULL_SCREEN, 0);
+        wasFullScreen = !CAppForm::Instance()->windowed;
+        // Back to the window, neither reset nor re-created device works any more.
+        hal.resetResult = E_FAIL;
+        d3d.devices.clear();
+        SendMessageW(frameWindow, WM_COMMAND, IDM_FULL_SCREEN, 0);
+    }
+
+    Fault fault;
+    const RegistrySandbox& key;
+    Microsoft::WRL::ComPtr<IDirect3D9> system;
+    long idleCalls = 0;
+    DWORD start = 0;
+};
+
 class ApplicationTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_NE(shell_test::UseGameResources(), nullptr); }
@@ -145,6 +222,29 @@ TEST_F(ApplicationTest, FailedStartEndsAtOnceWithoutALoop)
     FailingApp app;
     EXPECT_EQ(app.Run(), -1);
     EXPECT_EQ(app.idleCalls, 0);
+}
+
+TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
+{
+    for (auto fault :
+         {FailingGameApp::Fault::ResetAfterResize, FailingGameApp::Fault::SwitchBackFromFullScreen}) {
+        SCOPED_TRACE(fault == FailingGameApp::Fault::ResetAfterResize ? "windowed" : "full screen");
+        RegistrySandbox key("FatalClose");
+        key.PutDword("ShowNameDlg", 0);
+        ErrorBoxCapture boxes;
+        FailingGameApp app(fault, key);
+        EXPECT_EQ(app.Run(), 0) << "the exit code of a normal close";
+        EXPECT_EQ(app.wasFullScreen, fault == FailingGameApp::Fault::SwitchBackFromFullScreen);
+        EXPECT_FALSE(app.closedByTest) << "the game stayed open after its fatal message";
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text,
+                  L"Could not reset the Direct3D device.\n\nThis sample will now exit.");
+        EXPECT_FALSE(IsWindow(app.frameWindow));
+        EXPECT_FALSE(IsWindow(app.fullscreenWindow));
+        EXPECT_EQ(CAppForm::Instance(), nullptr) << "the form and its device are gone";
+        EXPECT_EQ(app.hal.References(), 0u);
+        EXPECT_TRUE(key.Get("Champions").present) << "settings written at the close";
+    }
 }
 
 } // namespace
