@@ -34,8 +34,8 @@ class FakeDirect3D : public IDirect3D9 {
         [](D3DDEVTYPE, D3DMULTISAMPLE_TYPE type, bool) { return type == D3DMULTISAMPLE_NONE; };
     /// Device handed out by CreateDevice for each device type (none: D3DERR_NOTAVAILABLE).
     std::map<D3DDEVTYPE, FakeDevice*> devices;
-    /// When set, CreateDevice also makes a real device of this object's on the first adapter
-    /// and attaches it to the stand-in it hands out.
+    /// When set, CreateDevice also makes a real hardware device of this object's on the default
+    /// adapter, with the same window, flags and parameters, and attaches it to the stand-in.
     IDirect3D9* real = nullptr;
 
     struct CreateCall {
