@@ -102,8 +102,7 @@ HRESULT CGraphicsApp::CreateWithDirect3D(ComPtr<IDirect3D9> direct3d)
     HRESULT hr = enumeration.Enumerate();
     if (FAILED(hr)) return FailCreate(hr);
 
-    GetWindowRect(mainWindow, &windowRect);
-    GetClientRect(mainWindow, &clientRect);
+    ReadWindowRect();
 
     hr = ChooseInitialSettings();
     if (SUCCEEDED(hr)) {
@@ -193,6 +192,7 @@ HRESULT CGraphicsApp::InitDevice()
     windowed = settings.windowed;
     HRESULT hr = ApplyWindowMode();
     if (FAILED(hr)) return hr;
+    TakeWindowedPlace();
     BuildPresentParameters();
 
     if (mode.device->caps.PrimitiveMiscCaps & D3DPMISCCAPS_NULLREFERENCE)
@@ -308,10 +308,27 @@ void CGraphicsApp::ClipCursorToMode()
     ClipCursor(&bounds);
 }
 
-/// Puts the render window back where windowRect says. windowRect is in screen coordinates;
-/// a child window (the form's view) is positioned in its parent's client coordinates.
+/// Reads where the render window is now. The screen rectangle of a child window changes when
+/// its parent moves, without the child being told, so it is only good at the moment it is read.
+void CGraphicsApp::ReadWindowRect()
+{
+    GetWindowRect(mainWindow, &windowRect);
+    GetClientRect(mainWindow, &clientRect);
+}
+
+/// A child render window is placed by its parent, which may have moved or resized it while the
+/// device drew elsewhere: back in windowed mode it is taken as it is now. A top-level window
+/// keeps the rectangle read when it stopped being rendered into, which RestoreWindowRect puts back.
+void CGraphicsApp::TakeWindowedPlace()
+{
+    if (windowed && (GetWindowLongPtrW(mainWindow, GWL_STYLE) & WS_CHILD)) ReadWindowRect();
+}
+
+/// Puts the render window back where windowRect says and shows it. windowRect is in screen
+/// coordinates; a child window (the form's view) is positioned in its parent's client coordinates.
 void CGraphicsApp::RestoreWindowRect()
 {
+    TakeWindowedPlace();
     RECT bounds = windowRect;
     if (GetWindowLongPtrW(mainWindow, GWL_STYLE) & WS_CHILD)
         MapWindowPoints(nullptr, GetParent(mainWindow), reinterpret_cast<POINT*>(&bounds), 2);

@@ -126,7 +126,7 @@ class CGraphicsApp {
     D3DCAPS9 caps{};
     D3DSURFACE_DESC backBufferDesc{};
     DWORD behaviorFlags = 0;
-    RECT windowRect{}; ///< screen coordinates
+    RECT windowRect{}; ///< screen coordinates, as last read from the windowed render window
     RECT clientRect{};
     float appTime = 0.0f;
     float elapsedTime = 0.0f;
@@ -146,6 +146,8 @@ class CGraphicsApp {
     void LoseDeviceObjects();
     HRESULT ReadBackBufferDesc();
     void ClipCursorToMode();
+    void ReadWindowRect();
+    void TakeWindowedPlace();
     void RestoreWindowRect();
 
     CChildWindowPresenter presenter;

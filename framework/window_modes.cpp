@@ -15,10 +15,13 @@ HRESULT CGraphicsApp::SwitchFullScreen()
 
     Pause(true);
     suppressResize = true;
+    // Where the window is now, not where it was at its last size change: it may have moved since.
+    if (windowed) ReadWindowRect();
     windowed = !windowed;
     settings.windowed = windowed;
     HRESULT hr = ApplyWindowMode();
     if (SUCCEEDED(hr)) {
+        TakeWindowedPlace();
         const FormatCombo* next = settings.Active().combo;
         if (next->adapterOrdinal == adapterOrdinal && next->deviceType == deviceType) {
             BuildPresentParameters();

@@ -484,6 +484,8 @@ class Scenario:
                 print("screenshot of the failing step: %s" % path)
             except Exception:
                 pass
+            if self.session.process and self.session.process.poll() is not None:
+                print("the game had ended with exit code %s" % self.session.process.returncode)
             self.session.shutdown()
             print("FAILED in step '%s': %s" % (self.step_name, error))
             raise SystemExit(1)

@@ -2,8 +2,12 @@
 "NumberRotate" + 1 turns that step back one by one to the solved cube while the edit items
 follow their rules; "Во весь экран" switches to full screen, where F2 trains, F3
 starts a timed attempt during which R is refused, R resets after training, and Esc returns;
-Alt+Enter in the window switches to full screen again."""
+Alt+Enter in the window switches to full screen again. A window moved before the trip (with
+and without a window manager) comes back with the 3D area filling the form, and Alt+F4 ends
+the game with its settings written."""
 
+import contextlib
+import subprocess
 import time
 
 from game_session import Scenario, differing_pixels, visible_windows
@@ -24,7 +28,11 @@ def wait_still(s, timeout=40):
     raise AssertionError("the cube never came to rest")
 
 
-FRAME = None  # the frame's X geometry, set once the game shows
+FRAME = None  # the frame's X geometry, set once the game shows and after each move
+FRAME_AT_START = None
+VIEW = None  # the 3D area at the start
+BACKGROUND = 0xFF183048  # dark (the full-screen test needs it), not the black of the bare screen
+BACKGROUND_RGB = (0x18, 0x30, 0x48)
 
 
 def full_screen(picture):
@@ -51,10 +59,13 @@ def cube_changed(a, b, box):
 
 
 def leave_full_screen(s):
-    """Esc on the full-screen popup. Wine lists the popup among other screen-sized windows (its
-    device windows, which take no keys), so each is given the keyboard in turn until Esc has
-    brought the frame back; returns the popup's id."""
-    screens = [w[0] for w in visible_windows() if w[2] == SCREEN and w[0] != root_window()]
+    """Esc on the full-screen popup. Wine lists the popup among other screen-sized windows of
+    the game (its device windows, which take no keys), so each is given the keyboard in turn
+    until Esc has brought the frame back; returns the popup's id. A window manager's own
+    windows are left alone: the game gives up full screen when another window takes the focus."""
+    game = set(subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "tessaron.exe"],
+                              capture_output=True, text=True).stdout.split())
+    screens = [w[0] for w in visible_windows() if w[2] == SCREEN and w[0] in game]
     s.check(screens, "no full-screen window")
     for window in screens:
         s.session.focus(window)
@@ -70,7 +81,6 @@ def leave_full_screen(s):
 
 
 def root_window():
-    import subprocess
     return subprocess.run(["xdotool", "search", "--maxdepth", "0", "--name", ".*"], capture_output=True,
                           text=True).stdout.split()[0]
 
@@ -88,15 +98,83 @@ def menu_item_by_keys(s, downs):
     s.session.focus(s.window)
 
 
+def is_background(rgb):
+    return all(abs(c - b) <= 12 for c, b in zip(rgb, BACKGROUND_RGB))
+
+
+def view_at(s, frame):
+    """Where the 3D area of a frame at `frame` is, from its place in the frame at the start."""
+    vx, vy, vw, vh = VIEW
+    fx, fy, _, _ = FRAME_AT_START
+    return frame[0] + vx - fx, frame[1] + vy - fy, vw, vh
+
+
+def cube_columns(picture, view):
+    """The first and last column of the cube on the 3D area's middle row."""
+    vx, vy, vw, vh = view
+    row = vy + vh // 2
+    columns = [x for x in range(vx, vx + vw) if not is_background(picture.at(x, row))]
+    return (columns[0], columns[-1]) if columns else (None, None)
+
+
+def trip_after_move(s, place, label):
+    """Moves the frame to `place` the way a window manager does, goes to full screen and back,
+    and checks the 3D area: the background in its four corners, the cube in its middle, the
+    same picture as before the trip."""
+    global FRAME
+    subprocess.run(["xdotool", "windowmove", "--sync", s.window, str(place[0]), str(place[1])], check=False)
+    time.sleep(0.5)
+    s.frame = FRAME = s.session.geometry(s.window)
+    s.check(abs(FRAME[0] - place[0]) <= 8 and abs(FRAME[1] - place[1]) <= 40, "the frame is at %s" % (FRAME,))
+    view = view_at(s, FRAME)
+    before = wait_still(s)
+    s.session.focus(s.window)
+    s.session.key("alt+Return", hold=0.15)
+    wait_full_screen(s, label + "-full", timeout=20)
+    leave_full_screen(s)
+    s.check(s.session.geometry(s.window) == FRAME, "the frame moved during the trip")
+    after = wait_still(s)
+    vx, vy, vw, vh = view
+    corners = [(vx + 2, vy + 2), (vx + vw - 3, vy + 2), (vx + 2, vy + vh - 3), (vx + vw - 3, vy + vh - 3)]
+    s.check(all(is_background(after.at(x, y)) for x, y in corners),
+            "corners of the 3D area %s: %s" % (view, [after.at(x, y) for x, y in corners]))
+    left, right = cube_columns(after, view)
+    s.check(left is not None and abs((left + right) - (2 * vx + vw - 1)) <= 8,
+            "the cube spans columns %s..%s of the 3D area %s" % (left, right, view))
+    moved = differing_pixels(before, after, (vx, vy, vx + vw, vy + vh), step=3)
+    s.check(moved < 60, "%d places of the 3D area differ from the picture before the trip" % moved)
+
+
+@contextlib.contextmanager
+def window_manager(s):
+    """openbox on the test's screen while the block runs: desktop players have a window manager."""
+    manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    try:
+        deadline = time.time() + 10
+        while "window id" not in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                                capture_output=True, text=True).stdout:
+            s.check(time.time() < deadline and manager.poll() is None, "openbox did not start")
+            time.sleep(0.2)
+        time.sleep(0.5)
+        s.session.focus(s.window)
+        yield
+    finally:
+        manager.terminate()
+        manager.wait()
+        time.sleep(0.5)
+
+
 def body(s):
     session = s.session
-    s.step("start with a scramble length of 3")
-    session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 3})
+    s.step("start with a scramble length of 3 on a dark blue background")
+    session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 3, "ColorBG": BACKGROUND})
     s.start_game()
     start = s.shot("start")
     view = s.locate_view(start)
-    global FRAME
-    FRAME = s.frame
+    global FRAME, FRAME_AT_START, VIEW
+    FRAME = FRAME_AT_START = s.frame
+    VIEW = view
     vx, vy, vw, vh = view
     cube_box = (vx + 100, vy + 90, vx + vw - 100, vy + vh - 20)
 
@@ -155,10 +233,22 @@ def body(s):
     wait_full_screen(s, "alt-enter", timeout=20)
     leave_full_screen(s)
 
-    s.step("end")
-    # After a trip to full screen and back, Alt+F4 has been seen not to end the game under
-    # Wine/Xvfb while frames keep coming; this scenario is about play, so it ends the process.
-    session.kill()
+    s.step("the window moved, then full screen and back: the view fills the form where it is now")
+    trip_after_move(s, (300, 90), "moved")
+
+    s.step("with a window manager: moved, then full screen and back")
+    with window_manager(s):
+        trip_after_move(s, (120, 60), "managed")
+
+    s.step("Alt+F4 ends the game and the settings are written")
+    s.exit_game()
+    stored = session.stored()
+    fx, fy, fw, fh = s.frame
+    s.check((stored.get("Left"), stored.get("Top"), stored.get("Width"), stored.get("Height")) ==
+            (fx, fy, fx + fw, fy + fh), "stored frame rectangle %s for the frame at %s" %
+            ([stored.get(k) for k in ("Left", "Top", "Width", "Height")], s.frame))
+    s.check((stored.get("NumberRotate"), stored.get("ColorBG"), stored.get("Picture")) == (3, BACKGROUND, 0),
+            "stored settings %s" % stored)
 
 
 if __name__ == "__main__":

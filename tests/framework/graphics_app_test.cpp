@@ -391,6 +391,10 @@ TEST_F(StandIn, FailedSwitchToFullScreenReturnsToWindowed)
 TEST_F(StandIn, FullScreenAndBackOnTheSameDeviceReset)
 {
     ASSERT_EQ(Create(), S_OK);
+    // The player moves the window (no size change, so no reset) before going full screen.
+    const POINT moved{TestWindows::kViewLeft + 90, TestWindows::kViewTop + 50};
+    SetWindowPos(windows.view, nullptr, moved.x, moved.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpMessages();
     app->ClearCalls();
     ASSERT_EQ(app->SwitchFullScreen(), S_OK);
     EXPECT_FALSE(hal.lastParameters.Windowed);
@@ -405,8 +409,68 @@ TEST_F(StandIn, FullScreenAndBackOnTheSameDeviceReset)
                                  "ApplyWindowMode(windowed)", "OnDeviceLost", "OnDeviceReset"}));
     RECT placed;
     GetWindowRect(windows.view, &placed);
-    EXPECT_EQ(placed.left, TestWindows::kViewLeft) << "the window rectangle is restored";
+    EXPECT_EQ(placed.left, moved.x) << "back where the window was moved to";
+    EXPECT_EQ(placed.top, moved.y);
+    EXPECT_EQ(placed.right - placed.left, TestWindows::kViewWidth);
     EXPECT_TRUE(app->active);
+    EXPECT_TRUE(capture.Boxes().empty());
+}
+
+namespace {
+
+/// Makes the shared view a child covering the client area of a frame of its own, as the
+/// form is in the game, and makes it top-level again at the end.
+class ViewInFrame {
+  public:
+    explicit ViewInFrame(HWND view) : view(view)
+    {
+        frame = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 80, 500, 400, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(view, GWL_STYLE, WS_CHILD | WS_VISIBLE);
+        SetParent(view, frame);
+        Layout();
+    }
+    ~ViewInFrame()
+    {
+        SetParent(view, nullptr);
+        SetWindowLongPtrW(view, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+        DestroyWindow(frame);
+        SharedTestWindows();
+    }
+    /// The frame's own layout: the view fills its client area.
+    void Layout()
+    {
+        RECT client;
+        GetClientRect(frame, &client);
+        MoveWindow(view, 0, 0, client.right, client.bottom, TRUE);
+        PumpMessages();
+    }
+
+    HWND view;
+    HWND frame = nullptr;
+};
+
+} // namespace
+
+TEST_F(StandIn, ChildViewComesBackWhereItsMovedAndResizedFramePutsIt)
+{
+    ViewInFrame inFrame(windows.view);
+    ASSERT_EQ(Create(), S_OK);
+    SetWindowPos(inFrame.frame, nullptr, 260, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpMessages();
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+    // While full screen the frame is resized: its layout resizes the view, which is not drawn into.
+    SetWindowPos(inFrame.frame, nullptr, 0, 0, 440, 330, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    inFrame.Layout();
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+
+    RECT placed;
+    GetWindowRect(windows.view, &placed);
+    EXPECT_EQ(placed.left, 260) << "the view stays at the frame's corner";
+    EXPECT_EQ(placed.top, 150);
+    EXPECT_EQ(placed.right - placed.left, 440);
+    EXPECT_EQ(hal.lastParameters.BackBufferWidth, 440u) << "the back buffer is the view's size";
+    EXPECT_EQ(hal.lastParameters.BackBufferHeight, 330u);
     EXPECT_TRUE(capture.Boxes().empty());
 }
 
