@@ -7,16 +7,39 @@
 
 #include <memory>
 
+namespace {
+
+/// Whether a start with `showCommand` puts the main window on the screen. A program started
+/// minimised (or hidden) shows nothing, so no splash either: it would stay until the first
+/// frame, which a minimised window never draws.
+bool ShowsOnScreen(int showCommand)
+{
+    switch (showCommand) {
+    case SW_HIDE:
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+    case SW_FORCEMINIMIZE:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
 bool CApp::InitInstance()
 {
-    CSplashWnd::EnableSplash(true); // an ordinary start shows the splash
+    CSplashWnd::EnableSplash(ShowsOnScreen(StartupShowCommand())); // an ordinary start shows the splash
 
     auto frame = std::make_unique<CAppFrameWnd>();
     auto form = std::make_unique<CAppForm>();
     CAppForm* game = form.get();
     if (!frame->LoadFrame(IDR_MAINFRAME, std::move(form))) return false;
     SetMainFrame(std::move(frame));
-    MainFrame()->InitialUpdateFrame(SW_SHOW);
+    // As the program was started (a shortcut may say maximised or minimised); the stored
+    // window place is the frame's normal position either way.
+    MainFrame()->InitialUpdateFrame(StartupShowCommand());
     if (!game->active) return false;
 
     SetWindowTextW(MainWindow(), kAppWindowTitle);

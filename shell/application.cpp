@@ -27,8 +27,9 @@ bool CApplication::PumpMessage(int& exitCode)
     return true;
 }
 
-int CApplication::Run()
+int CApplication::Run(int showCommand)
 {
+    startupShowCommand = showCommand;
     if (!InitInstance()) return ExitInstance(-1);
 
     int exitCode = 0;

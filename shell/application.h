@@ -17,7 +17,8 @@ public:
     virtual ~CApplication();
 
     /// InitInstance, then the loop until WM_QUIT, then ExitInstance; returns the exit code.
-    int Run();
+    /// `showCommand` is how the program was asked to show its main window (WinMain's).
+    int Run(int showCommand = SW_SHOWNORMAL);
 
     CFrameWindow* MainFrame() const { return mainFrame.get(); }
     HWND MainWindow() const { return mainFrame ? mainFrame->Handle() : nullptr; }
@@ -30,6 +31,10 @@ protected:
     /// The end; returns the program's exit code.
     virtual int ExitInstance(int exitCode) { return exitCode; }
 
+    /// The show command the program was started with: a shortcut may ask for a maximised or
+    /// minimised window.
+    int StartupShowCommand() const { return startupShowCommand; }
+
     /// Makes `frame` the main window: destroying its window ends the message loop.
     void SetMainFrame(std::unique_ptr<CFrameWindow> frame);
 
@@ -38,4 +43,5 @@ protected:
 
 private:
     std::unique_ptr<CFrameWindow> mainFrame;
+    int startupShowCommand = SW_SHOWNORMAL;
 };

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int showCommand)
 {
     CApp app;
-    return app.Run();
+    return app.Run(showCommand);
 }

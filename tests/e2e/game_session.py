@@ -198,8 +198,10 @@ class GameSession:
                 decoded[name] = raw
         return decoded
 
-    def start(self, args=()):
-        self.process = subprocess.Popen(["wine", "./tessaron.exe", *args], cwd=self.game_dir, env=self.env,
+    def start(self, args=(), show=None):
+        """show: "/max" or "/min" starts the game as a shortcut set to maximised or minimised does."""
+        launcher = ["start", "/wait", show, "tessaron.exe"] if show else ["./tessaron.exe"]
+        self.process = subprocess.Popen(["wine", *launcher, *args], cwd=self.game_dir, env=self.env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
 
@@ -458,6 +460,7 @@ class Scenario:
         os.makedirs(self.shots, exist_ok=True)
         self.session = GameSession(self.build_dir, game_dir)
         self.frame = None
+        self.window = None
         self.view = None
         self.step_name = "start"
         self.started = time.time()
@@ -521,6 +524,26 @@ class Scenario:
     def exit_game(self):
         code = self.session.close(self.window)
         self.check(code == 0, "the game ended with exit code %s" % code)
+
+    @contextlib.contextmanager
+    def window_manager(self):
+        """openbox on the test's screen while the block runs: desktop players have a window manager."""
+        manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            deadline = time.time() + 10
+            while "window id" not in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                                    capture_output=True, text=True).stdout:
+                self.check(time.time() < deadline and manager.poll() is None, "openbox did not start")
+                time.sleep(0.2)
+            time.sleep(0.5)
+            if self.window:
+                self.session.focus(self.window)
+            yield
+        finally:
+            manager.terminate()
+            manager.wait()
+            time.sleep(0.5)
 
     def locate_view(self, picture):
         self.view = view_rect(picture, self.frame)

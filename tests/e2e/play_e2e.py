@@ -6,7 +6,6 @@ Alt+Enter in the window switches to full screen again. A window moved before the
 and without a window manager) comes back with the 3D area filling the form, and Alt+F4 ends
 the game with its settings written."""
 
-import contextlib
 import subprocess
 import time
 
@@ -145,26 +144,6 @@ def trip_after_move(s, place, label):
     s.check(moved < 60, "%d places of the 3D area differ from the picture before the trip" % moved)
 
 
-@contextlib.contextmanager
-def window_manager(s):
-    """openbox on the test's screen while the block runs: desktop players have a window manager."""
-    manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
-    try:
-        deadline = time.time() + 10
-        while "window id" not in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
-                                                capture_output=True, text=True).stdout:
-            s.check(time.time() < deadline and manager.poll() is None, "openbox did not start")
-            time.sleep(0.2)
-        time.sleep(0.5)
-        s.session.focus(s.window)
-        yield
-    finally:
-        manager.terminate()
-        manager.wait()
-        time.sleep(0.5)
-
-
 def body(s):
     session = s.session
     s.step("start with a scramble length of 3 on a dark blue background")
@@ -237,7 +216,7 @@ def body(s):
     trip_after_move(s, (300, 90), "moved")
 
     s.step("with a window manager: moved, then full screen and back")
-    with window_manager(s):
+    with s.window_manager():
         trip_after_move(s, (120, 60), "managed")
 
     s.step("Alt+F4 ends the game and the settings are written")

@@ -1,13 +1,14 @@
 """Settings a player changes survive a restart: the Presets dialog hides the champion list and
 sets the scramble count, "Цвет фона" paints the background, and on the next start both are as
 left; then the picture is turned on and a file chosen through "Картинка фона", and the start
-after that shows the picture."""
+after that shows the picture. Started as a shortcut set to maximised or minimised asks, the
+frame shows so, and the place stored at exit is still its normal one."""
 
 import os
 import subprocess
 import time
 
-from game_session import Scenario, champion_block, list_rows
+from game_session import SPLASH_SIZE, TITLE, Scenario, champion_block, list_rows, visible_windows
 
 # Basic colour swatches of the colour dialog: first one's centre and the grid's spacing.
 SWATCH_ORIGIN = (19, 53)
@@ -59,6 +60,35 @@ def make_picture(build_dir):
     path = os.path.join(folder, "green.bmp")
     subprocess.run(["convert", "-size", "64x64", "xc:rgb(%d,%d,%d)" % PICTURE_RGB, "BMP3:" + path], check=True)
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+NORMAL_PLACE = {"Left": 100, "Top": 50, "Width": 800, "Height": 650}
+
+
+def stored_place(session):
+    stored = session.stored()
+    return {name: stored.get(name) for name in NORMAL_PLACE}
+
+
+def window_state(window):
+    return subprocess.run(["xprop", "-id", window, "WM_STATE", "_NET_WM_STATE"], capture_output=True,
+                          text=True).stdout
+
+
+def wait_started_minimised(s, timeout=40):
+    """The frame's X window, once the game runs minimised; no splash shows meanwhile."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        found = subprocess.run(["xdotool", "search", "--name", "^%s$" % TITLE], capture_output=True,
+                               text=True).stdout.split()
+        if found and "Iconic" in window_state(found[-1]):
+            time.sleep(2)  # long enough for a splash to show
+            s.check(not any(w[2][2:] == SPLASH_SIZE for w in visible_windows()), "a splash shows")
+            s.check("Iconic" in window_state(found[-1]), "no longer minimised")
+            return found[-1]
+        s.check(s.session.process.poll() is None, "the game ended")
+        time.sleep(0.2)
+    raise AssertionError("the frame did not start minimised")
 
 
 def body(s):
@@ -128,6 +158,29 @@ def body(s):
     s.check(near(background_at(picture, view), PICTURE_RGB, 30), "after restart the background is %s"
             % (background_at(picture, view),))
     s.exit_game()
+
+    with s.window_manager():
+        s.step("a shortcut set to \"Maximised\": the frame fills the screen, the stored place stays the normal one")
+        session.write_settings({"ShowNameDlg": 0, "Picture": 0, **NORMAL_PLACE})
+        session.start(show="/max")
+        s.wait_main_window()
+        s.check(session.geometry(s.window) == (0, 0, 1024, 768), "frame at %s" % (session.geometry(s.window),))
+        s.check("MAXIMIZED_HORZ" in window_state(s.window), "not maximised: %s" % window_state(s.window))
+        s.exit_game()
+        s.check(stored_place(session) == NORMAL_PLACE, "stored %s" % stored_place(session))
+
+        s.step("a shortcut set to \"Minimised\": the frame starts minimised, without a splash; restored, it plays")
+        session.start(show="/min")
+        window = wait_started_minimised(s)
+        subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False, capture_output=True)
+        s.wait_main_window()
+        x, y, width, height = session.geometry(s.window)
+        s.check((width, height) == (700, 600), "restored to %s" % ((x, y, width, height),))
+        picture = s.shot("restored")
+        s.locate_view(picture)
+        s.exit_game()
+        s.check(stored_place(session) == {"Left": x, "Top": y, "Width": x + 700, "Height": y + 600},
+                "stored %s for the frame at %s" % (stored_place(session), (x, y)))
 
 
 if __name__ == "__main__":
