@@ -117,6 +117,16 @@ class GameSession:
                 self.wine("reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", player[name], "/f")
             else:
                 self.wine("reg", "delete", key, "/v", name, "/f", check=False)
+        try:
+            with self.window_manager():
+                yield
+        finally:
+            for name in DRIVING_VALUES:
+                self.wine("reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", "N", "/f")
+
+    @contextlib.contextmanager
+    def window_manager(self):
+        """openbox manages the screen while the block runs."""
         manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 10
@@ -128,8 +138,6 @@ class GameSession:
         finally:
             manager.terminate()
             manager.wait()
-            for name in DRIVING_VALUES:
-                self.wine("reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", "N", "/f")
 
     def frame_extents(self, window):
         """The window manager's frame around `window` as (left, right, top, bottom), or None."""
@@ -460,7 +468,6 @@ class Scenario:
         os.makedirs(self.shots, exist_ok=True)
         self.session = GameSession(self.build_dir, game_dir)
         self.frame = None
-        self.window = None
         self.view = None
         self.step_name = "start"
         self.started = time.time()
@@ -524,26 +531,6 @@ class Scenario:
     def exit_game(self):
         code = self.session.close(self.window)
         self.check(code == 0, "the game ended with exit code %s" % code)
-
-    @contextlib.contextmanager
-    def window_manager(self):
-        """openbox on the test's screen while the block runs: desktop players have a window manager."""
-        manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            deadline = time.time() + 10
-            while "window id" not in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
-                                                    capture_output=True, text=True).stdout:
-                self.check(time.time() < deadline and manager.poll() is None, "openbox did not start")
-                time.sleep(0.2)
-            time.sleep(0.5)
-            if self.window:
-                self.session.focus(self.window)
-            yield
-        finally:
-            manager.terminate()
-            manager.wait()
-            time.sleep(0.5)
 
     def locate_view(self, picture):
         self.view = view_rect(picture, self.frame)

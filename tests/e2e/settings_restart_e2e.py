@@ -159,7 +159,7 @@ def body(s):
             % (background_at(picture, view),))
     s.exit_game()
 
-    with s.window_manager():
+    with session.window_manager():
         s.step("a shortcut set to \"Maximised\": the frame fills the screen, the stored place stays the normal one")
         session.write_settings({"ShowNameDlg": 0, "Picture": 0, **NORMAL_PLACE})
         session.start(show="/max")
