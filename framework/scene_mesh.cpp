@@ -2,7 +2,9 @@
 
 #include "shell/media_lookup.h"
 
+#include "framework/code_page_1251.h"
 #include "framework/data_file.h"
+#include "framework/file_path_1251.h"
 #include "framework/x_mesh.h"
 #include "framework/x_templates.h"
 
@@ -24,7 +26,7 @@ void LocateFile(const char* fileName, char (&path)[MAX_PATH])
 
 HRESULT ReadWholeFile(const char* path, std::unique_ptr<BYTE[]>& bytes, DWORD& size)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = OpenForReading1251(path, FILE_SHARE_READ);
     if (file == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
     LARGE_INTEGER length{};
     HRESULT hr = S_OK;
@@ -179,7 +181,7 @@ ComPtr<IDirect3DTexture9> CSceneMesh::LoadTexture(IDirect3DDevice9* device, cons
     } else {
         char path[MAX_PATH];
         LocateFile(name.c_str(), path);
-        if (FAILED(D3DXCreateTextureFromFileA(device, path, &texture))) texture.Reset();
+        if (FAILED(D3DXCreateTextureFromFileW(device, Cp1251ToWide(path).c_str(), &texture))) texture.Reset();
     }
     return texture;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Finding a media file on disk: the path as given, the bare name in the current directory,
-// then the DirectX SDK's media folder named in the registry. Paths are ANSI, like the
-// names stored in the model data.
+// then the DirectX SDK's media folder named in the registry. Paths are Windows-1251 bytes,
+// like the names stored in the model data, whatever the system's ANSI code page; a folder
+// whose name has characters outside 1251 is reached through the bare name in the current
+// directory.
 
 #include <windows.h>
 

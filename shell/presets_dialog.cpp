@@ -1,5 +1,6 @@
 #include "shell/presets_dialog.h"
 
+#include "framework/file_path_1251.h"
 #include "resources/resource.h"
 
 #include <cwctype>
@@ -35,12 +36,7 @@ int ScrambleTurnsFromText(const std::wstring& text)
 DWORD BackgroundColourAfterPresets(int picture, const char* picturePath)
 {
     if (picture != 1) return kBackgroundWithoutPicture;
-    HANDLE file = picturePath ? CreateFileA(picturePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                              : INVALID_HANDLE_VALUE;
-    if (file == INVALID_HANDLE_VALUE) return kBackgroundPictureMissing;
-    CloseHandle(file);
-    return kBackgroundForPicture;
+    return CanOpenForReading1251(picturePath) ? kBackgroundForPicture : kBackgroundPictureMissing;
 }
 
 bool RunPresetsDialog(HWND owner, PresetValues& values, DWORD& colorBG, const char* picturePath)

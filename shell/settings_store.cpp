@@ -1,5 +1,6 @@
 #include "shell/settings_store.h"
 
+#include "framework/file_path_1251.h"
 #include "shell/registry_access.h"
 #include "shell/registry_key.h"
 
@@ -84,15 +85,6 @@ std::string ReadPicturePath(HKEY key)
     return buffer;
 }
 
-bool CanOpenForReading(const std::string& path)
-{
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
 RECT RestoredFrameRect(HWND frame, const RECT& fallback)
 {
     WINDOWPLACEMENT placement{};
@@ -119,7 +111,7 @@ bool LoadSettings(Settings& settings, HKEY root, const char* path, HWND frame)
     settings.PathPicture = ReadPicturePath(key.Get());
 
     // Without its picture the background falls back to black, whether or not the picture is on.
-    if (!CanOpenForReading(settings.PathPicture)) settings.ColorBG = kOpaqueBlack;
+    if (!CanOpenForReading1251(settings.PathPicture.c_str())) settings.ColorBG = kOpaqueBlack;
 
     ReadDwordSetting(key.Get(), kShowNameDlg, &settings.ShowNameDlg, kDefaultFlagOn);
     ReadDwordSetting(key.Get(), kShowListChampions, &settings.ShowListChampions, kDefaultFlagOn);

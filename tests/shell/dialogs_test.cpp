@@ -4,6 +4,7 @@
 // version resource.
 #include "shell_test_support.h"
 
+#include "framework/code_page_1251.h"
 #include "resources/resource.h"
 #include "shell/about_dialog.h"
 #include "shell/name_dialog.h"
@@ -133,8 +134,10 @@ TEST_F(DialogTest, PresetsCommandSetsTheBackgroundColourOnOkOnly)
 {
     char existing[MAX_PATH];
     GetTempPathA(MAX_PATH, existing);
-    std::strcat(existing, "tessaron_presets_picture.jpg");
-    FILE* file = std::fopen(existing, "wb");
+    std::strcat(existing, Utf8ToCp1251("Фоновые картинки").c_str()); // read in 1251 on any system
+    CreateDirectoryW(Cp1251ToWide(existing).c_str(), nullptr);
+    std::strcat(existing, Utf8ToCp1251("\\фон.jpg").c_str());
+    FILE* file = _wfopen(Cp1251ToWide(existing).c_str(), L"wb");
     ASSERT_NE(file, nullptr);
     std::fputs("picture", file);
     std::fclose(file);
@@ -170,7 +173,7 @@ TEST_F(DialogTest, PresetsCommandSetsTheBackgroundColourOnOkOnly)
     EXPECT_EQ(values.numberRotate, 12);
     EXPECT_EQ(colour, 0xFF123456u);
 
-    DeleteFileA(existing);
+    DeleteFileW(Cp1251ToWide(existing).c_str());
 }
 
 // --- New player ------------------------------------------------------------------------

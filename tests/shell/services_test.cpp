@@ -1,6 +1,7 @@
 #include "shell/app_timer.h"
 #include "shell/com_init.h"
 #include "shell/grow_array.h"
+#include "framework/code_page_1251.h"
 #include "shell/media_lookup.h"
 #include "shell/text_copy.h"
 
@@ -160,6 +161,23 @@ TEST_F(MediaLookup, FindsAnExistingPathAsAFullPath)
     char path[MAX_PATH];
     EXPECT_EQ(LocateMediaFile(path, MAX_PATH, kProbe), S_OK);
     EXPECT_STREQ(path, expected);
+}
+
+TEST_F(MediaLookup, FindsAFileInARussianFolderByItsFullWindows1251Path)
+{
+    const std::wstring folder = L"медиа_probe";
+    const std::wstring file = folder + L"\\модель.x";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    FILE* probe = _wfopen(file.c_str(), L"w");
+    ASSERT_NE(probe, nullptr);
+    std::fclose(probe);
+    wchar_t full[MAX_PATH];
+    ASSERT_GT(GetFullPathNameW(file.c_str(), MAX_PATH, full, nullptr), 0u);
+    char path[MAX_PATH];
+    EXPECT_EQ(LocateMediaFile(path, MAX_PATH, WideToCp1251(file).c_str()), S_OK);
+    EXPECT_EQ(std::string(path), WideToCp1251(full));
+    _wremove(file.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(MediaLookup, FindsTheBareNameInTheCurrentDirectory)

@@ -1,5 +1,6 @@
 #include "shell/settings_store.h"
 
+#include "framework/code_page_1251.h"
 #include "support/registry_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -27,10 +28,10 @@ class SettingsStore : public ::testing::Test {
         if (v.bytes.size() == 4) std::memcpy(&value, v.bytes.data(), 4);
         return value;
     }
-    /// A picture file that exists, in the current directory.
+    /// A picture file that exists, in the current directory; `name` in Windows-1251.
     void PutPictureFile(const std::string& name)
     {
-        FILE* f = std::fopen(name.c_str(), "wb");
+        FILE* f = _wfopen(Cp1251ToWide(name).c_str(), L"wb");
         ASSERT_NE(f, nullptr);
         std::fputs("not really a picture", f);
         std::fclose(f);
@@ -38,7 +39,7 @@ class SettingsStore : public ::testing::Test {
     }
     ~SettingsStore() override
     {
-        if (!pictureFile.empty()) std::remove(pictureFile.c_str());
+        if (!pictureFile.empty()) _wremove(Cp1251ToWide(pictureFile).c_str());
     }
 
     RegistrySandbox sandbox{"SettingsStore_" + TestName()};
@@ -289,11 +290,17 @@ TEST_F(SettingsStore, MissingPictureFileForcesBlackAndKeepsThePath)
 
 TEST_F(SettingsStore, ExistingPictureFileKeepsTheColour)
 {
-    PutPictureFile("settings_store_test_picture.jpg"); // relative: found in the current directory
-    sandbox.PutText("PathPicture", "settings_store_test_picture.jpg");
-    sandbox.PutDword("ColorBG", 0xFF336699);
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(settings.ColorBG, 0xFF336699u);
+    // Relative: found in the current directory. The Russian name is found whatever the system's
+    // ANSI code page (1252 under Wine's default locale).
+    for (const std::string& name : {std::string("settings_store_test_picture.jpg"),
+                                   Utf8ToCp1251("фон настроек.jpg")}) {
+        PutPictureFile(name);
+        sandbox.PutText("PathPicture", name.c_str());
+        sandbox.PutDword("ColorBG", 0xFF336699);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(settings.ColorBG, 0xFF336699u) << name;
+        _wremove(Cp1251ToWide(name).c_str());
+    }
 }
 
 TEST_F(SettingsStore, OverlongPicturePathFallsBackToTheDefault)
