@@ -1,19 +1,22 @@
 """Settings a player changes survive a restart: the Presets dialog hides the champion list and
 sets the scramble count, "Цвет фона" paints the background, and on the next start both are as
 left; then the picture is turned on and a file chosen through "Картинка фона", and the start
-after that shows the picture. Started as a shortcut set to maximised or minimised asks, the
-frame shows so, and the place stored at exit is still its normal one."""
+after that shows the picture, as does OK in Presets. The game runs from a folder with a Russian
+name and the picture lies in one, as Russian players keep them (the system's ANSI code page is
+1252 here, as on most non-Russian Windows). Started as a shortcut set to maximised or minimised
+asks, the frame shows so, and the place stored at exit is still its normal one."""
 
 import os
 import subprocess
 import time
 
-from game_session import SPLASH_SIZE, TITLE, Scenario, champion_block, list_rows, visible_windows
+from game_session import SPLASH_SIZE, TITLE, Scenario, champion_block, copy_game, list_rows, visible_windows
 
 # Basic colour swatches of the colour dialog: first one's centre and the grid's spacing.
 SWATCH_ORIGIN = (19, 53)
 SWATCH_STEP = (26, 23)
 PICTURE_RGB = (48, 192, 80)
+PICTURE_FOLDER, PICTURE_FILE = "Фоновые картинки", "фон.bmp"
 
 
 def background_at(picture, view):
@@ -55,9 +58,9 @@ def wait_closed(s, dialog, timeout=10):
 
 def make_picture(build_dir):
     """A plain green picture file in a folder of this scenario's own, as a Windows path."""
-    folder = os.path.join(build_dir, "e2e-pictures")
+    folder = os.path.join(build_dir, "e2e-pictures", PICTURE_FOLDER)
     os.makedirs(folder, exist_ok=True)
-    path = os.path.join(folder, "green.bmp")
+    path = os.path.join(folder, PICTURE_FILE)
     subprocess.run(["convert", "-size", "64x64", "xc:rgb(%d,%d,%d)" % PICTURE_RGB, "BMP3:" + path], check=True)
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
@@ -91,8 +94,19 @@ def wait_started_minimised(s, timeout=40):
     raise AssertionError("the frame did not start minimised")
 
 
+def stored_path(stored):
+    """"PathPicture" as the game meant it: Windows-1251 bytes, kept through the ANSI registry calls."""
+    return stored.get("PathPicture", "").encode("cp1252", "replace").decode("cp1251", "replace")
+
+
+def picture_shown(s, picture, view, when):
+    s.check(near(background_at(picture, view), PICTURE_RGB, 30), "%s the background is %s, the picture %s"
+            % (when, background_at(picture, view), PICTURE_RGB))
+
+
 def body(s):
     session = s.session
+    session.game_dir = copy_game(s.build_dir, "Тессарон")
     s.step("a returning player with one champion, plain black background")
     session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 5, "ShowListChampions": 1,
                             "Champions": champion_block([(75, b"Champ")])})
@@ -143,21 +157,26 @@ def body(s):
     session.type(make_picture(s.build_dir))
     session.key("Return")
     wait_closed(s, dialog)
-    picture = s.settle()
-    s.check(near(background_at(picture, view), PICTURE_RGB, 30), "background %s, the picture is %s"
-            % (background_at(picture, view), PICTURE_RGB))
+    picture_shown(s, s.settle(), view, "chosen:")
 
     s.step("exit and start again: the picture is back")
     s.exit_game()
     stored = session.stored()
     s.check(stored.get("Picture") == 1 and stored.get("ColorBG") == 0xFFFFFFFF,
             "Picture %s, ColorBG %#x" % (stored.get("Picture"), stored.get("ColorBG", 0)))
-    path = stored.get("PathPicture", "")
-    s.check(path.endswith("\\e2e-pictures\\green.bmp"), "PathPicture stored as %r" % path[-60:])
+    expected_path = "\\%s\\%s" % (PICTURE_FOLDER, PICTURE_FILE)
+    s.check(stored_path(stored).endswith(expected_path), "PathPicture stored as %r" % stored_path(stored)[-60:])
     picture, view = start_and_look(s)
-    s.check(near(background_at(picture, view), PICTURE_RGB, 30), "after restart the background is %s"
-            % (background_at(picture, view),))
+    picture_shown(s, picture, view, "after restart")
+
+    s.step("Presets, OK with the picture on: still drawn untinted")
+    dialog = open_dialog(s, 2, "Предварительные настройки")
+    session.key("Return")
+    wait_closed(s, dialog)
+    picture_shown(s, s.settle(), view, "after Presets")
     s.exit_game()
+    stored = session.stored()
+    s.check(stored.get("ColorBG") == 0xFFFFFFFF, "ColorBG %#x after Presets" % stored.get("ColorBG", 0))
 
     with session.window_manager():
         s.step("a shortcut set to \"Maximised\": the frame fills the screen, the stored place stays the normal one")
