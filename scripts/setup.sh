@@ -72,3 +72,24 @@ if [ ! -f "$TEST_PREFIX/.tessaron-ready" ]; then
     WINEPREFIX="$TEST_PREFIX" wineserver -w
     touch "$TEST_PREFIX/.tessaron-ready"
 fi
+
+# The game's dialogs are laid out for the font Windows gives "MS Shell Dlg", a narrow sans serif.
+# Wine gives it Tahoma, whose Russian letters are wider: the Presets label would wrap into a
+# third line that its box cuts off. Wine's MS Sans Serif with Russian letters (sserifer.fon)
+# has the Windows widths and the same 6 x 13 dialog base units. Applied to every prefix of the
+# build, so prefixes copied before this step get it too.
+dialog_font() {
+    local prefix="$1"
+    [ -d "$prefix/drive_c" ] && [ ! -f "$prefix/.tessaron-dialog-font" ] || return 0
+    [ -f /usr/share/wine/fonts/sserifer.fon ] || return 0
+    cp /usr/share/wine/fonts/sserifer.fon "$prefix/drive_c/windows/Fonts/"
+    local nt='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+    WINEPREFIX="$prefix" WINEDEBUG=-all wine reg add "$nt\Fonts" /v "MS Sans Serif" /d sserifer.fon /f >/dev/null 2>&1
+    WINEPREFIX="$prefix" WINEDEBUG=-all wine reg add "$nt\FontSubstitutes" /v "MS Shell Dlg" /d "MS Sans Serif" \
+        /f >/dev/null 2>&1
+    WINEPREFIX="$prefix" wineserver -w
+    touch "$prefix/.tessaron-dialog-font"
+}
+for p in "$PREFIX" "$TEST_PREFIX" "$BUILD/e2e-prefix" "$BUILD/demo-prefix"; do
+    dialog_font "$p"
+done

@@ -5,6 +5,7 @@
 // Each message is offered to the window objects (the splash, the frame's accelerators)
 // before it is translated and dispatched.
 
+#include "shell/centred_dialogs.h"
 #include "shell/frame_window.h"
 
 #include <memory>
@@ -42,6 +43,7 @@ protected:
     bool PumpMessage(int& exitCode);
 
 private:
+    CCentredDialogs centredDialogs; ///< every dialog and message box of the game opens centred
     std::unique_ptr<CFrameWindow> mainFrame;
     int startupShowCommand = SW_SHOWNORMAL;
 };
