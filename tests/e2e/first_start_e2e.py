@@ -5,7 +5,10 @@ their rules; at exit all thirteen values are written, the name in slot 0."""
 
 import time
 
-from game_session import SPLASH_SIZE, TITLE, MapWatcher, Scenario, differing_pixels, project, visible_windows
+from game_session import (SPLASH_SIZE, TITLE, MapWatcher, Scenario, centre_offset, differing_pixels, project,
+                          visible_windows)
+
+SCREEN = (0, 0, 1024, 768)
 
 # Turn target 1: the base edge's middle of its triangle, a third of the way to its apex.
 TARGET_1 = (-8.05, 9.06, -6.05)
@@ -39,6 +42,8 @@ def body(s):
             "the main window is visible while the New-player dialog asks")
     s.check(all(geo[2] < 400 for _, _, geo in shown if geo[2] < 1024),
             "only the dialog may show before the main window: %s" % shown)
+    offset = centre_offset(session.geometry(dialog), SCREEN)
+    s.check(max(offset) <= 24, "the New-player dialog is %s px off the screen's centre" % (offset,))
 
     s.step("type a Cyrillic name into the New-player dialog")
     session.focus(dialog)
@@ -103,9 +108,6 @@ def body(s):
     s.check(states == [False, False], "edit items with an empty history: %s" % states)
     s.close_menu()
 
-    s.step("the typed name is in the overlay")
-    s.check(name_block > 300, "no name drawn")
-
     s.step("exit with Alt+F4: thirteen values, the name in slot 0")
     s.exit_game()
     stored = session.stored()
@@ -122,6 +124,15 @@ def body(s):
     champions = stored["Champions"]
     s.check(len(champions) == 140 and all(champions[28 * r:28 * r + 8] == (86399).to_bytes(8, "little")
                                           for r in range(5)), "five empty champion records")
+
+    s.step("the overlay drew the typed name: the default name draws another picture there")
+    session.write_settings({"ShowNameDlg": 0})  # slot 0 back to the default "Товарищ"
+    s.start_game()
+    default = s.shot("default-name")
+    player_block = (vx + 15, vy + 15, vx + 200, vy + 100)
+    changed = differing_pixels(start, default, player_block)
+    s.check(changed > 40, "the player block shows the same picture for both names (%d pixels differ)" % changed)
+    s.exit_game()
 
 
 if __name__ == "__main__":

@@ -414,6 +414,12 @@ def menu_titles(picture, frame, view):
     return [((a + b) // 2, band_top + 8) for a, b in groups]
 
 
+def centre_offset(inner, outer):
+    """How far the centre of rectangle `inner` lies from the centre of `outer` (x, y, w, h), in pixels."""
+    return (abs(inner[0] + inner[2] / 2.0 - outer[0] - outer[2] / 2.0),
+            abs(inner[1] + inner[3] / 2.0 - outer[1] - outer[3] / 2.0))
+
+
 def champion_block(records):
     """The "Champions" value for [(seconds, name bytes)], padded with empty records."""
     block = b""

@@ -10,7 +10,8 @@ import os
 import subprocess
 import time
 
-from game_session import SPLASH_SIZE, TITLE, Scenario, champion_block, copy_game, list_rows, visible_windows
+from game_session import (SPLASH_SIZE, TITLE, Scenario, centre_offset, champion_block, copy_game, list_rows,
+                          visible_windows)
 
 # Basic colour swatches of the colour dialog: first one's centre and the grid's spacing.
 SWATCH_ORIGIN = (19, 53)
@@ -40,6 +41,8 @@ def open_dialog(s, menu_row, title):
     s.check(states[menu_row], "settings menu row %d is grey: %s" % (menu_row, states))
     s.choose(rows, menu_row)
     dialog = s.session.find_window(title, timeout=10)
+    offset = centre_offset(s.session.geometry(dialog), s.frame)
+    s.check(max(offset) <= 24, "\"%s\" opened %s px off the centre of the game's window" % (title, offset))
     s.session.focus(dialog)
     return dialog
 

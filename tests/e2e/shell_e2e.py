@@ -6,7 +6,7 @@ then, on a desktop with a window manager, the window behaves like the desktop's 
 import subprocess
 import time
 
-from game_session import Scenario, champion_block, list_rows
+from game_session import Scenario, centre_offset, champion_block, list_rows
 
 
 def active_window():
@@ -15,9 +15,9 @@ def active_window():
 
 def body(s):
     session = s.session
-    s.step("settings of a returning player with one champion")
-    session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 7,
-                            "Champions": champion_block([(75, b"Champ")])})
+    s.step("settings of a returning player with one champion, the window left of the screen's centre")
+    session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 7, "Left": 40, "Top": 30,
+                            "Width": 740, "Height": 656, "Champions": champion_block([(75, b"Champ")])})
     s.start_game()
     start = s.shot("start")
     view = s.locate_view(start)
@@ -41,6 +41,8 @@ def body(s):
     s.check(states == [True, False, True], "settings menu with Picture 0: %s" % states)
     s.choose(rows, 2)
     dialog = session.find_window("Предварительные настройки", timeout=10)
+    offset = centre_offset(session.geometry(dialog), s.frame)
+    s.check(max(offset) <= 24, "Presets opened %s px off the centre of the game's window" % (offset,))
     session.focus(dialog)
     session.key("space")  # "Показывать картинку", the first control, has the focus
     session.key("Tab", "Tab", "Tab", "Tab")  # to the scramble count, its text selected

@@ -350,6 +350,45 @@ TEST_F(DialogTest, AboutShowsIconVersionAndTheProjectsMaintainersAndClosesWithEs
     EXPECT_TRUE(author.hasFont);
 }
 
+/// Static texts of `dialog` whose words, wrapped as the control wraps them in its own font, need
+/// more room than the control's box: the player would see them cut off.
+std::vector<std::wstring> TextsCutOff(HWND dialog)
+{
+    std::vector<std::wstring> cut;
+    HDC dc = GetDC(dialog);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, 16);
+        const std::wstring text = TextOf(child);
+        if (lstrcmpiW(className, L"Static") != 0 || text.empty()) continue;
+        RECT box{}, needed{};
+        GetClientRect(child, &box);
+        needed = box;
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        SelectObject(dc, old);
+        if (needed.bottom > box.bottom || needed.right > box.right) cut.push_back(text);
+    }
+    ReleaseDC(dialog, dc);
+    return cut;
+}
+
+TEST_F(DialogTest, EveryTextOfTheDialogsFitsItsBox)
+{
+    CPreSetDlg presets;
+    CNameDlg name;
+    CAboutDlg about;
+    for (CDialog* dialog : std::initializer_list<CDialog*>{&presets, &name, &about}) {
+        std::vector<std::wstring> cut{L"not opened"};
+        RunDialogScript([&] { return dialog->DoModal(nullptr); },
+                        [&](HWND window) {
+                            cut = TextsCutOff(window);
+                            PostMessageW(window, WM_CLOSE, 0, 0);
+                        });
+        EXPECT_TRUE(cut.empty()) << "cut off: " << cut.front();
+    }
+}
+
 TEST_F(DialogTest, AboutClosesWithTheCloseBox)
 {
     CAboutDlg dialog;
