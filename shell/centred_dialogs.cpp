@@ -44,7 +44,8 @@ void CentreOnOwner(HWND window, HWND owner)
     RECT own{};
     if (!GetWindowRect(window, &own)) return;
     RECT target{};
-    const bool ownerShown = owner && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &target);
+    const bool ownerShown =
+        owner && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &target);
     const RECT work = WorkAreaNear(ownerShown ? target : own);
     if (!ownerShown) target = work;
 
