@@ -1,10 +1,12 @@
 """Settings a player changes survive a restart: the Presets dialog hides the champion list and
 sets the scramble count, "Цвет фона" paints the background, and on the next start both are as
 left; then the picture is turned on and a file chosen through "Картинка фона", and the start
-after that shows the picture, as does OK in Presets. The game runs from a folder with a Russian
-name and the picture lies in one, as Russian players keep them (the system's ANSI code page is
-1252 here, as on most non-Russian Windows). Started as a shortcut set to maximised or minimised
-asks, the frame shows so, and the place stored at exit is still its normal one."""
+after that shows the picture, as does OK in Presets; a picture name the settings cannot keep is
+refused with a message. Dialogs and the message open centred on the game's window. The game runs
+from a folder with a Russian name and the picture lies in one, as Russian players keep them (the
+system's ANSI code page is 1252 here, as on most non-Russian Windows). Started as a shortcut set
+to maximised or minimised asks, the frame shows so, and the place stored at exit is still its
+normal one."""
 
 import os
 import subprocess
@@ -97,6 +99,29 @@ def wait_started_minimised(s, timeout=40):
     raise AssertionError("the frame did not start minimised")
 
 
+def refuse_unusable_path(s):
+    """A picture name with letters outside Windows-1251 is refused with a message box centred on the
+    game's window. Typing such letters can lose keys on a busy machine (xdotool remaps a key for
+    each), so a name that got through mangled is simply tried again."""
+    for _ in range(3):
+        dialog = open_dialog(s, 1, "Open")
+        s.session.type("Z:\\Ωμέγα.bmp")
+        s.session.key("Return")
+        wait_closed(s, dialog)
+        try:
+            message = s.session.find_window("Картинка фона", timeout=5)
+        except TimeoutError:
+            continue
+        offset = centre_offset(s.session.geometry(message), s.frame)
+        s.check(max(offset) <= 24, "the message opened %s px off the centre of the game's window" % (offset,))
+        s.shot("message")
+        s.session.focus(message)
+        s.session.key("Return")
+        wait_closed(s, message)
+        return
+    s.check(False, "a picture name outside Windows-1251 was never refused")
+
+
 def stored_path(stored):
     """"PathPicture" as the game meant it: Windows-1251 bytes, kept through the ANSI registry calls."""
     return stored.get("PathPicture", "").encode("cp1252", "replace").decode("cp1251", "replace")
@@ -110,8 +135,9 @@ def picture_shown(s, picture, view, when):
 def body(s):
     session = s.session
     session.game_dir = copy_game(s.build_dir, "Тессарон")
-    s.step("a returning player with one champion, plain black background")
+    s.step("a returning player with one champion, plain black background, the window off the screen's centre")
     session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 5, "ShowListChampions": 1,
+                            "Left": 250, "Top": 100, "Width": 950, "Height": 726,
                             "Champions": champion_block([(75, b"Champ")])})
     picture, view = start_and_look(s)
     s.check(list_rows(picture, view) > 100, "the stored champion is not listed")
@@ -151,11 +177,14 @@ def body(s):
             % (background_at(picture, view),))
     s.check(list_rows(picture, view) < 20, "after restart the champion list is drawn again")
 
-    s.step("Presets: picture on; \"Картинка фона\": a green picture file")
+    s.step("Presets: picture on")
     dialog = open_dialog(s, 2, "Предварительные настройки")
     session.key("space")  # "Показывать картинку", the first control
     session.key("Return")
     wait_closed(s, dialog)
+    s.step("\"Картинка фона\": a name outside Windows-1251 is refused with a message")
+    refuse_unusable_path(s)
+    s.step("\"Картинка фона\": a green picture in a folder with a Russian name")
     dialog = open_dialog(s, 1, "Open")
     session.type(make_picture(s.build_dir))
     session.key("Return")
