@@ -15,9 +15,9 @@ def active_window():
 
 def body(s):
     session = s.session
-    s.step("settings of a returning player with one champion, the window left of the screen's centre")
-    session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 7, "Left": 40, "Top": 30,
-                            "Width": 740, "Height": 656, "Champions": champion_block([(75, b"Champ")])})
+    s.step("settings of a returning player with one champion, the window right of the screen's centre")
+    session.write_settings({"ShowNameDlg": 0, "Picture": 0, "NumberRotate": 7, "Left": 284, "Top": 40,
+                            "Width": 984, "Height": 666, "Champions": champion_block([(75, b"Champ")])})
     s.start_game()
     start = s.shot("start")
     view = s.locate_view(start)
