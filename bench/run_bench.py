@@ -8,16 +8,23 @@ prefix, with the New-player dialog switched off), never the player's. Each figur
 
   python3 bench/run_bench.py                 # builds first, 5 runs, 10-minute soak
   python3 bench/run_bench.py --soak-minutes 0.5 --label "after"
+  python3 bench/run_bench.py --quick         # start-up, memory and idle CPU only (about 3 minutes)
 
 Start-up: for every run the Wine server is stopped first (as when a player starts the game), then
-the trivial window program (tools/bench/trivial_window.cpp) and the game are launched in turn while
-bench/screen_watch.c takes a picture of the screen every --poll-ms. The trivial program's figure is
-the time to its first window picture: Wine's own floor. The game's are the time to the first
+the trivial window program (tools/bench/trivial_window.cpp), the Direct3D floor
+(tools/bench/d3d_floor.cpp: the least program that makes a device like the game's and draws three
+quads whenever it is idle) and the game are launched in turn while bench/screen_watch.c takes a
+picture of the screen every --poll-ms. The trivial program's figure is the time to its first window
+picture: Wine's own floor; the Direct3D floor's is the time to its first drawn frame: what any
+Direct3D 9 program pays here. The game's are the time to the first
 picture of the splash and to the first picture with at least three sticker colours inside the 3D
 area. Frame times and the click latency come from the game's opt-in frame log
 (TESSARON_FRAME_LOG): the performance-counter reading of every presented frame and the number of
 turn steps it shows. Memory is the proportional set size (PSS, /proc/<pid>/smaps_rollup) of every
-process of the benchmark's prefix: the program, wineserver and Wine's helper processes.
+process of the benchmark's prefix: the program, wineserver and Wine's helper processes, taken
+--memory-delay seconds after launch; the idle CPU is the processor time of the same processes over
+the next --cpu-seconds, nobody touching the program (the game and the Direct3D floor both draw
+whenever they are idle, so both keep every core busy: the figure is for information).
 """
 
 import argparse
@@ -34,7 +41,8 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TITLE = "Головоломка Кубик Тессара"
 TRIVIAL_TITLE = "Trivial window"
 SETTINGS_KEY = r"HKCU\Software\Tessaron"
-MARKER = "FF00FF"          # the trivial window's colour
+D3D_FLOOR_TITLE = "Direct3D floor"
+MARKER = "FF00FF"          # the colour of the trivial window and of the Direct3D floor's frames
 SCREEN = (1024, 768)
 SPLASH_SIZE = (401, 244)
 STARTUP_TIMEOUT = 60.0
@@ -55,6 +63,7 @@ class Bench:
         self.prefix = os.path.join(self.build, "bench-prefix")
         self.watch = os.path.join(self.bench_dir, "screen_watch")
         self.trivial = os.path.join(self.bench_dir, "trivial_window.exe")
+        self.d3d_floor = os.path.join(self.bench_dir, "d3d_floor.exe")
         self.xvfb = None
         self.env = None
         self.area = None
@@ -220,15 +229,17 @@ class Bench:
 
     # ---- Measurements ----------------------------------------------------------------------------
 
-    def startup_trivial(self):
+    def startup_floor(self, exe, measure_cpu=True):
+        """(launch to the first marker picture, (PSS, names), idle CPU %) of a floor program."""
         self.stop_server()
         watch = self.start_watch("--marker", MARKER)
         launched = time.monotonic()
-        process = self.launch(self.trivial, self.bench_dir)
+        process = self.launch(exe, self.bench_dir)
         events = self.watch_events(watch)
         memory = self.memory_at(launched + self.args.memory_delay)
+        cpu = self.idle_cpu() if measure_cpu else math.nan
         self.kill_program(process)
-        return events.get("marker", math.nan) - launched, memory
+        return events.get("marker", math.nan) - launched, memory, cpu
 
     def startup_game(self, probes):
         self.stop_server()
@@ -237,11 +248,47 @@ class Bench:
         process = self.launch("./tessaron.exe", self.game_dir)
         events = self.watch_events(watch)
         memory = self.memory_at(launched + self.args.memory_delay)
+        cpu = self.idle_cpu()
         window = self.find_window(TITLE)
         self.close_game(process, window)
         first_seen = min(events.get("splash", math.inf), events.get("visible", math.inf))
         return (first_seen - launched, events.get("splash", math.nan) - launched,
-                events.get("cube", math.nan) - launched, memory)
+                events.get("cube", math.nan) - launched, memory, cpu)
+
+    def prefix_pids(self):
+        needle = ("WINEPREFIX=%s" % self.prefix).encode()
+        pids = []
+        for pid in os.listdir("/proc"):
+            if not pid.isdigit():
+                continue
+            try:
+                with open("/proc/%s/environ" % pid, "rb") as f:
+                    if needle in f.read().split(b"\0"):
+                        pids.append(pid)
+            except OSError:
+                continue
+        return pids
+
+    def cpu_ticks(self):
+        """Processor time used so far by every process of the prefix, in clock ticks, by pid."""
+        ticks = {}
+        for pid in self.prefix_pids():
+            try:
+                with open("/proc/%s/stat" % pid) as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+                ticks[pid] = int(fields[11]) + int(fields[12])  # utime, stime
+            except (OSError, IndexError, ValueError):
+                continue
+        return ticks
+
+    def idle_cpu(self):
+        """Share of one core (%) the prefix's processes use over --cpu-seconds while nobody acts."""
+        before = self.cpu_ticks()
+        started = time.monotonic()
+        time.sleep(self.args.cpu_seconds)
+        after = self.cpu_ticks()
+        used = sum(t - before.get(pid, 0) for pid, t in after.items())
+        return 100.0 * used / os.sysconf("SC_CLK_TCK") / (time.monotonic() - started)
 
     def memory_at(self, when):
         time.sleep(max(0.0, when - time.monotonic()))
@@ -465,7 +512,8 @@ def percentile(values, share):
 def table(rows):
     lines = ["| measure | median | runs | target |", "|---|---|---|---|"]
     for name, value, unit, samples, target in rows:
-        shown = "n/a" if math.isnan(value) else ("%.3f %s" % (value, unit) if unit == "s" else "%.1f %s" % (value, unit))
+        digits = {"s": 3, "x": 2}.get(unit, 1)
+        shown = "n/a" if math.isnan(value) else "%.*f %s" % (digits, value, unit)
         lines.append("| %s | %s | %s | %s |" % (name, shown, samples, target))
     return "\n".join(lines)
 
@@ -478,6 +526,9 @@ def main():
     parser.add_argument("--poll-ms", type=int, default=50)
     parser.add_argument("--idle-seconds", type=float, default=5.0)
     parser.add_argument("--memory-delay", type=float, default=5.0, help="seconds after launch")
+    parser.add_argument("--cpu-seconds", type=float, default=10.0, help="idle CPU sampled over this long")
+    parser.add_argument("--quick", action="store_true",
+                        help="start-up, memory and idle CPU only: no frame, click, load or soak runs")
     parser.add_argument("--soak-warmup", type=float, default=30.0, help="seconds before the soak's baseline")
     parser.add_argument("--label", default="")
     parser.add_argument("--out", default=os.path.join(ROOT, "bench", "last_run.md"))
@@ -486,46 +537,59 @@ def main():
     if args.runs < 5:
         parser.error("at least five runs")
 
+    load_before = os.getloadavg()
     bench = Bench(args)
     try:
         bench.prepare()
         bench.locate_3d_area()
         probes = bench.splash_probes()
 
-        floors, floor_memory, firsts, splashes, cubes, memories = [], [], [], [], [], []
+        floors, floor_memory, d3d_floors, d3d_memory, d3d_cpu = [], [], [], [], []
+        firsts, splashes, cubes, memories, game_cpu = [], [], [], [], []
         for run in range(args.runs):
-            floor, (trivial_pss, _) = bench.startup_trivial()
-            first, splash, cube, (game_pss, names) = bench.startup_game(probes)
+            floor, (trivial_pss, _), _ = bench.startup_floor(bench.trivial, measure_cpu=False)
+            d3d_first, (d3d_pss, d3d_names), d3d_load = bench.startup_floor(bench.d3d_floor)
+            first, splash, cube, (game_pss, names), game_load = bench.startup_game(probes)
             floors.append(floor)
             floor_memory.append(trivial_pss)
+            d3d_floors.append(d3d_first)
+            d3d_memory.append(d3d_pss)
+            d3d_cpu.append(d3d_load)
             firsts.append(first)
             splashes.append(splash)
             cubes.append(cube)
             memories.append(game_pss)
-            log("start-up run %d: trivial %.3f s, game first seen %.3f s, splash %.3f s, cube %.3f s, "
-                "PSS %.1f MiB (trivial %.1f MiB) over %s" % (run + 1, floor, first, splash, cube, game_pss,
-                                                             trivial_pss, " ".join(names)))
+            game_cpu.append(game_load)
+            log("start-up run %d: trivial %.3f s, Direct3D floor %.3f s, game first seen %.3f s, splash %.3f s, "
+                "cube %.3f s; PSS game %.1f MiB over %s, Direct3D floor %.1f MiB over %s, trivial %.1f MiB; "
+                "idle CPU game %.0f %%, Direct3D floor %.0f %%"
+                % (run + 1, floor, d3d_first, first, splash, cube, game_pss, " ".join(names), d3d_pss,
+                   " ".join(d3d_names), trivial_pss, game_load, d3d_load))
 
-        intervals, latencies = [], []
+        intervals, latencies, loads, soak = [], [], [], None
         bench.stop_server()
-        for run in range(args.runs):
+        for run in range(0 if args.quick else args.runs):
             frames, latency = bench.frames_and_click(run)
             intervals += frames
             latencies.append(latency)
             log("frame run %d: %d idle frames, median %.2f ms, click to turned frame %.1f ms"
                 % (run + 1, len(frames), median(frames), latency))
 
-        loads = [bench.data_file_load() for _ in range(args.runs)]
-        log("data file loads: %s" % loads)
-
-        soak = bench.soak()
-        log("soak: PSS %.1f -> %.1f MiB (game process %.1f -> %.1f MiB)" % soak)
+        if not args.quick:
+            loads = [bench.data_file_load() for _ in range(args.runs)]
+            log("data file loads: %s" % loads)
+            soak = bench.soak()
+            log("soak: PSS %.1f -> %.1f MiB (game process %.1f -> %.1f MiB)" % soak)
     finally:
         bench.finish()
+    load_after = os.getloadavg()
 
     floor = median(floors)
+    pss_ratios = [g / f for g, f in zip(memories, d3d_memory)]
     rows = [
         ("trivial Wine window: launch to first window picture", floor, "s", len(floors), "(the floor)"),
+        ("Direct3D floor: launch to first drawn frame", median(d3d_floors), "s", len(d3d_floors),
+         "(the Direct3D floor)"),
         ("game: launch to first picture (splash)", median(splashes), "s", len(splashes),
          "floor + 0.05 s"),
         ("game: splash minus floor", median([s - f for s, f in zip(splashes, floors)]), "s", len(splashes),
@@ -533,24 +597,44 @@ def main():
         ("game: launch to first picture with the 3D cube", median(cubes), "s", len(cubes), "floor + 0.4 s"),
         ("game: 3D cube minus floor", median([c - f for c, f in zip(cubes, floors)]), "s", len(cubes),
          "<= 0.4 s"),
+        ("game: 3D cube minus the Direct3D floor's first frame",
+         median([c - f for c, f in zip(cubes, d3d_floors)]), "s", len(cubes), "<= 0.1 s"),
         ("game: first picture of anything", median(firsts), "s", len(firsts), ""),
-        ("frame time, median (700 x 626, idle)", median(intervals), "ms", "%d frames" % len(intervals),
-         "<= 4 ms"),
-        ("frame time, 99th percentile", percentile(intervals, 0.99), "ms", "%d frames" % len(intervals), ""),
-        ("click to first turned frame", median(latencies), "ms", len(latencies), "<= 50 ms"),
-        ("data file load (CSceneFile::Create)", median([l.get("load", math.nan) for l in loads]), "ms",
-         len(loads), ""),
-        ("pick mesh load (loose cube.x)", median([l.get("pick", math.nan) for l in loads]), "ms", len(loads), ""),
-        ("PSS of all processes 5 s after start, trivial window", median(floor_memory), "MiB", len(floor_memory),
-         "(about 87 MiB)"),
-        ("PSS of all processes 5 s after start, game", median(memories), "MiB", len(memories), "<= 100 MiB"),
-        ("PSS of all processes after the soak (%g min)" % args.soak_minutes, soak[1], "MiB", 1, ""),
-        ("PSS growth over the soak (after %g s warm-up), all processes" % args.soak_warmup, soak[1] - soak[0],
-         "MiB", 1, "< 1 MiB"),
-        ("PSS growth over the soak, game process", soak[3] - soak[2], "MiB", 1, "< 1 MiB"),
     ]
-    text = "## Benchmark %s\n\n%s\n\nRun %s, %d runs, screen polled every %d ms.\n" % (
-        args.label, table(rows), time.strftime("%Y-%m-%d %H:%M"), args.runs, args.poll_ms)
+    if not args.quick:
+        rows += [
+            ("frame time, median (700 x 626, idle)", median(intervals), "ms", "%d frames" % len(intervals),
+             "<= 4 ms"),
+            ("frame time, 99th percentile", percentile(intervals, 0.99), "ms", "%d frames" % len(intervals), ""),
+            ("click to first turned frame", median(latencies), "ms", len(latencies), "<= 50 ms"),
+            ("data file load (CSceneFile::Create)", median([l.get("load", math.nan) for l in loads]), "ms",
+             len(loads), ""),
+            ("pick mesh load (loose cube.x)", median([l.get("pick", math.nan) for l in loads]), "ms", len(loads),
+             ""),
+        ]
+    rows += [
+        ("PSS of all processes %g s after start, trivial window" % args.memory_delay, median(floor_memory), "MiB",
+         len(floor_memory), "(about 87 MiB)"),
+        ("PSS of all processes %g s after start, Direct3D floor" % args.memory_delay, median(d3d_memory), "MiB",
+         len(d3d_memory), "(the Direct3D floor)"),
+        ("PSS of all processes %g s after start, game" % args.memory_delay, median(memories), "MiB",
+         len(memories), ""),
+        ("PSS of the game / PSS of the Direct3D floor", median(pss_ratios), "x", len(pss_ratios), "<= 1.15 x"),
+        ("idle CPU over %g s, Direct3D floor (for information)" % args.cpu_seconds, median(d3d_cpu), "%",
+         len(d3d_cpu), ""),
+        ("idle CPU over %g s, game (for information)" % args.cpu_seconds, median(game_cpu), "%", len(game_cpu), ""),
+    ]
+    if soak:
+        rows += [
+            ("PSS of all processes after the soak (%g min)" % args.soak_minutes, soak[1], "MiB", 1, ""),
+            ("PSS growth over the soak (after %g s warm-up), all processes" % args.soak_warmup, soak[1] - soak[0],
+             "MiB", 1, "< 1 MiB"),
+            ("PSS growth over the soak, game process", soak[3] - soak[2], "MiB", 1, "< 1 MiB"),
+        ]
+    text = ("## Benchmark %s\n\n%s\n\nRun %s, %d runs%s, screen polled every %d ms; load average (1, 5, 15 min) "
+            "%.2f %.2f %.2f at the start, %.2f %.2f %.2f at the end.\n" % (
+                args.label, table(rows), time.strftime("%Y-%m-%d %H:%M"), args.runs, " (quick)" if args.quick else "",
+                args.poll_ms, *load_before, *load_after))
     print(text)
     with open(args.out, "w") as f:
         f.write(text)
