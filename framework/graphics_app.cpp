@@ -6,9 +6,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-/// The Direct3D 9 version the program was written against.
-constexpr UINT kSdkVersion = 31;
-
 CGraphicsApp* instance = nullptr;
 /// Pauses nest across every caller; the application is active only at 0.
 unsigned pauseCount = 0;
@@ -88,7 +85,12 @@ HRESULT CGraphicsApp::ShowError(HRESULT code, MessageKind kind)
 HRESULT CGraphicsApp::Create(HINSTANCE)
 {
     ComPtr<IDirect3D9> direct3d;
-    direct3d.Attach(Direct3DCreate9(kSdkVersion));
+    if (earlyDirect3D) {
+        direct3d = earlyDirect3D->Take();
+        earlyDirect3D = nullptr;
+    } else {
+        *direct3d.GetAddressOf() = CreateDirect3DObject(); // takes over the one reference it comes with
+    }
     return CreateWithDirect3D(direct3d);
 }
 

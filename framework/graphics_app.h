@@ -13,6 +13,7 @@
 #include "framework/app_error.h"
 #include "framework/child_window_presenter.h"
 #include "framework/device_enumeration.h"
+#include "framework/early_direct3d.h"
 #include "framework/frame_log.h"
 
 #include <d3d9.h>
@@ -73,7 +74,8 @@ class CGraphicsApp {
     virtual HRESULT OnDeviceLost() { return S_OK; }
     virtual HRESULT OnDeviceDestroyed() { return S_OK; }
     virtual HRESULT ShutdownScene() { return S_OK; }
-    /// Starts the framework on `mainWindow` and `focusWindow`, which must be set.
+    /// Starts the framework on `mainWindow` and `focusWindow`, which must be set, with the
+    /// Direct3D object of `earlyDirect3D` when there is one.
     virtual HRESULT Create(HINSTANCE instance);
     /// Nesting pause: the application is active only when every pause has been undone.
     virtual void Pause(bool pause);
@@ -130,6 +132,10 @@ class CGraphicsApp {
     RECT clientRect{};
     float appTime = 0.0f;
     float elapsedTime = 0.0f;
+
+    /// Where Create takes the Direct3D object from, if it was started early (not owned; Create
+    /// empties it).
+    CEarlyDirect3D* earlyDirect3D = nullptr;
 
     const wchar_t* windowTitle = L""; ///< caption of error boxes
     bool clipCursorFullScreen = true;

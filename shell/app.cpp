@@ -30,11 +30,14 @@ bool ShowsOnScreen(int showCommand)
 
 bool CApp::InitInstance()
 {
+    // The Direct3D object loads the graphics driver while the windows, settings and splash are made.
+    earlyDirect3D = std::make_unique<CEarlyDirect3D>();
     CSplashWnd::EnableSplash(ShowsOnScreen(StartupShowCommand())); // an ordinary start shows the splash
 
     auto frame = std::make_unique<CAppFrameWnd>();
     auto form = std::make_unique<CAppForm>();
     CAppForm* game = form.get();
+    game->earlyDirect3D = earlyDirect3D.get();
     if (!frame->LoadFrame(IDR_MAINFRAME, std::move(form))) return false;
     SetMainFrame(std::move(frame));
     // As the program was started (a shortcut may say maximised or minimised); the stored

@@ -2,8 +2,11 @@
 // The application object: start-up in order (frame, form, settings, name, splash, 3D
 // application, title) and the idle step that renders frames while the queue is empty.
 
+#include "framework/early_direct3d.h"
 #include "shell/application.h"
 #include "shell/resource_report.h"
+
+#include <memory>
 
 /// The document of the single-document arrangement: the game keeps no document data.
 class CAppDoc {};
@@ -16,4 +19,5 @@ protected:
 
 private:
     ResourceReport resourceReport; ///< opt-in, for soak tests
+    std::unique_ptr<CEarlyDirect3D> earlyDirect3D; ///< made first thing, taken by the 3D application
 };

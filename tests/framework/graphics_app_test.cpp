@@ -517,6 +517,30 @@ TEST_F(StandIn, ReturnToWindowedWithoutAWindowedChoiceShowsNothing)
     EXPECT_TRUE(capture.Boxes().empty());
 }
 
+TEST_F(StandIn, CreateUsesTheEarlyDirect3DObject)
+{
+    CEarlyDirect3D early([this] {
+        d3d.AddRef();
+        return static_cast<IDirect3D9*>(&d3d);
+    });
+    app->earlyDirect3D = &early;
+    ASSERT_EQ(app->Create(nullptr), S_OK);
+    EXPECT_EQ(app->d3d.Get(), &d3d) << "the object made at program entry, not a second one";
+    EXPECT_EQ(app->earlyDirect3D, nullptr);
+    EXPECT_TRUE(app->active);
+}
+
+TEST_F(StandIn, AFailedEarlyDirect3DIsTheFatalNoDirect3D)
+{
+    CEarlyDirect3D early([] { return static_cast<IDirect3D9*>(nullptr); });
+    app->earlyDirect3D = &early;
+    EXPECT_EQ(app->Create(nullptr), AppError::NoDirect3D);
+    ASSERT_EQ(capture.Boxes().size(), 1u);
+    EXPECT_EQ(capture.Boxes()[0].text.rfind(L"Could not initialize Direct3D. You may\n", 0), 0u);
+    EXPECT_FALSE(app->active);
+    EXPECT_TRUE(app->calls.empty()) << "no scene without Direct3D";
+}
+
 TEST_F(StandIn, StartFailuresAreFatal)
 {
     EXPECT_EQ(app->CreateWithDirect3D(nullptr), AppError::NoDirect3D);

@@ -92,13 +92,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     HWND window = CreateWindowW(windowClass.lpszClassName, L"Direct3D floor", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
+    ShowWindow(window, show);
 
     ComPtr<IDirect3D9> d3d;
-    d3d.Attach(Direct3DCreate9(kSdkVersion));
+    *d3d.GetAddressOf() = Direct3DCreate9(kSdkVersion); // takes over the one reference it comes with
     if (!d3d) return 1;
     ComPtr<IDirect3DDevice9> device = CreateDevice(d3d.Get(), window);
     if (!device) return 1;
-    ShowWindow(window, show);
 
     MSG message{};
     while (message.message != WM_QUIT) {
