@@ -241,8 +241,10 @@ HRESULT CTextFont::RenderGlyphTexture()
 HRESULT CTextFont::OnDeviceReset()
 {
     if (!device) return E_FAIL;
-    HRESULT hr = device->CreateVertexBuffer(kVertexBufferBytes, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0,
-                                            D3DPOOL_DEFAULT, &vertexBuffer, nullptr);
+    // A managed buffer refilled in place. A dynamic one refilled with discard makes Wine's wined3d
+    // rename it on every string; the renamed copies took one or two extra 64 MiB blocks of the
+    // graphics driver (measured). Managed, the font's uploads cost one such block.
+    HRESULT hr = device->CreateVertexBuffer(kVertexBufferBytes, 0, 0, D3DPOOL_MANAGED, &vertexBuffer, nullptr);
     if (FAILED(hr)) return hr;
     // The same state twice: one block captures the caller's values, the other sets the font's.
     hr = RecordState(savedState);
@@ -379,7 +381,7 @@ HRESULT CTextFont::DrawString(float x, float y, DWORD color, const char* text, D
     const float lineStart = x;
 
     GlyphVertex* vertices = nullptr;
-    HRESULT hr = vertexBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), D3DLOCK_DISCARD);
+    HRESULT hr = vertexBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0);
     UINT triangles = 0;
     for (const char* p = text; SUCCEEDED(hr) && *p; ++p) {
         const int c = GlyphIndex(static_cast<unsigned char>(*p));
@@ -404,7 +406,7 @@ HRESULT CTextFont::DrawString(float x, float y, DWORD color, const char* text, D
                 vertexBuffer->Unlock();
                 DrawBatch(triangles); // a failed batch only loses those glyphs
                 triangles = 0;
-                hr = vertexBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), D3DLOCK_DISCARD);
+                hr = vertexBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0);
             }
         }
         x += w - 2.0f * gap;
