@@ -241,10 +241,10 @@ HRESULT CTextFont::RenderGlyphTexture()
 HRESULT CTextFont::OnDeviceReset()
 {
     if (!device) return E_FAIL;
-    // A managed buffer refilled in place. A dynamic one refilled with discard makes Wine's wined3d
-    // rename it on every string; the renamed copies took one or two extra 64 MiB blocks of the
-    // graphics driver (measured). Managed, the font's uploads cost one such block.
-    HRESULT hr = device->CreateVertexBuffer(kVertexBufferBytes, 0, 0, D3DPOOL_MANAGED, &vertexBuffer, nullptr);
+    // Made like the scene's mesh buffers (default pool, no usage flags) and refilled in place. Wine's
+    // wined3d gives each kind of buffer a 64 MiB block of the graphics driver of its own, every page
+    // touched (measured): a dynamic, a managed or a user-pointer font took one such block more.
+    HRESULT hr = device->CreateVertexBuffer(kVertexBufferBytes, 0, 0, D3DPOOL_DEFAULT, &vertexBuffer, nullptr);
     if (FAILED(hr)) return hr;
     // The same state twice: one block captures the caller's values, the other sets the font's.
     hr = RecordState(savedState);
