@@ -7,6 +7,7 @@ const D3DXVECTOR3 kLookAt(0, 0, 0);
 const D3DXVECTOR3 kUp(0, 1, 0);
 constexpr float kStartFieldOfView = 0.7853982f;
 constexpr DWORD kAmbient = 0x000F0F0F;
+constexpr DWORD kLightCount = 2; ///< lights 0 and 1, lit in ResetDeviceState
 
 void SetDirectionalLight(IDirect3DDevice9* device, DWORD index, float x, float y, float z)
 {
@@ -67,6 +68,14 @@ void CubeScene::ResetDeviceState(IDirect3DDevice9* device, float aspect, const D
     SetDirectionalLight(device, 0, -5, -5, 5);
     SetDirectionalLight(device, 1, 5, 5, 5);
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
+}
+
+void CubeScene::LoseDeviceState(IDirect3DDevice9* device)
+{
+    // Switched off before the reset, as they were before ResetDeviceState lit them. Wine keeps a
+    // reset device's lights counted as lit, so every reset would take two more of its eight
+    // light slots: after a few window resizes no light was left and the cube was drawn black.
+    for (DWORD index = 0; index < kLightCount; ++index) device->LightEnable(index, FALSE);
 }
 
 void CubeScene::ResetMeshes(IDirect3DDevice9* device)

@@ -36,6 +36,8 @@ public:
     void BuildTurnTargets(IDirect3DDevice9* device);
     /// Material, texture stage, sampler, render states, camera and lights after every reset.
     void ResetDeviceState(IDirect3DDevice9* device, float aspect, const D3DXMATRIX& world);
+    /// Undoes ResetDeviceState's lights before the device is reset.
+    void LoseDeviceState(IDirect3DDevice9* device);
     void ResetMeshes(IDirect3DDevice9* device);
     /// The frame's projection for the current field of view (far plane 100).
     void SetFrameProjection(float fieldOfView, float aspect);

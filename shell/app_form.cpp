@@ -271,6 +271,7 @@ HRESULT CAppForm::OnDeviceLost()
 {
     font.OnDeviceLost();
     scene.LoseMeshes();
+    scene.LoseDeviceState(device.Get());
     return S_OK;
 }
 

@@ -144,6 +144,22 @@ def trip_after_move(s, place, label):
     s.check(moved < 60, "%d places of the 3D area differ from the picture before the trip" % moved)
 
 
+def resize_about(s):
+    """Seven size changes, each of them a reset of the graphics device, ending at the size the
+    frame had: the cube in the middle of the 3D area is still lit, its stickers bright."""
+    global FRAME
+    fx, fy, fw, fh = s.frame
+    for size in [(fw + 12 * grow, fh + 8 * grow) for grow in range(1, 7)] + [(fw, fh)]:
+        subprocess.run(["xdotool", "windowsize", s.window, str(size[0]), str(size[1])], check=False)
+        time.sleep(0.4)
+    s.frame = FRAME = s.session.geometry(s.window)
+    s.check(s.frame[2:] == (fw, fh), "the frame is %s after the resizes" % (s.frame,))
+    vx, vy, vw, vh = view = view_at(s, s.frame)
+    middle = (vx + vw // 4, vy + vh // 4, vx + 3 * vw // 4, vy + 3 * vh // 4)
+    bright = wait_still(s).count(middle, lambda p: max(p) > 120, step=3)
+    s.check(bright > 500, "the cube in the 3D area %s is dark: %d bright places" % (view, bright))
+
+
 def body(s):
     session = s.session
     s.step("start with a scramble length of 3 on a dark blue background")
@@ -220,6 +236,9 @@ def body(s):
         time.sleep(0.5)  # openbox takes the game's windows under its management
         session.focus(s.window)
         trip_after_move(s, (120, 60), "managed")
+
+    s.step("resized again and again, as a dragged corner does: the cube is still drawn lit")
+    resize_about(s)
 
     s.step("Alt+F4 ends the game and the settings are written")
     s.exit_game()

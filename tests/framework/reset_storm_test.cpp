@@ -100,6 +100,7 @@ public:
     {
         font.OnDeviceLost();
         scene.LoseMeshes();
+        scene.LoseDeviceState(device.Get());
         return RecordingApp::OnDeviceLost();
     }
     HRESULT OnDeviceDestroyed() override
