@@ -371,13 +371,19 @@ HRESULT CGraphicsApp::RenderFrame()
     if (FAILED(hr)) return hr;
     if (CChildWindowPresenter::NeededFor(mainWindow, windowed)) {
         // A frame that cannot be copied is skipped.
-        if (SUCCEEDED(presenter.CopyToWindow(device.Get(), mainWindow))) frameLog.Stamp(frameMark);
+        if (SUCCEEDED(presenter.CopyToWindow(device.Get(), mainWindow))) NoteFrameShown();
         return S_OK;
     }
     hr = device->Present(nullptr, nullptr, nullptr, nullptr);
     if (hr == D3DERR_DEVICELOST) deviceLost = true;
-    else if (SUCCEEDED(hr)) frameLog.Stamp(frameMark);
+    else if (SUCCEEDED(hr)) NoteFrameShown();
     return S_OK;
+}
+
+void CGraphicsApp::NoteFrameShown()
+{
+    frameShown = true;
+    frameLog.Stamp(frameMark);
 }
 
 HRESULT CGraphicsApp::HandleSizeChange()

@@ -86,6 +86,8 @@ class CGraphicsApp {
 
     /// One frame: lost-device handling, AdvanceFrame, RenderScene, Present.
     HRESULT RenderFrame();
+    /// Whether a frame has reached the screen since the application started.
+    bool FrameShown() const { return frameShown; }
     /// Called on every size message of the render window: resets the device to the new size.
     HRESULT HandleSizeChange();
     HRESULT InitDevice();
@@ -156,6 +158,9 @@ class CGraphicsApp {
     void TakeWindowedPlace();
     void RestoreWindowRect();
 
+    void NoteFrameShown();
+
     CChildWindowPresenter presenter;
     CFrameLog frameLog; ///< off unless the environment asks for it
+    bool frameShown = false;
 };

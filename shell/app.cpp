@@ -55,6 +55,9 @@ bool CApp::OnIdle(long)
     if (IsIconic(MainWindow())) return false; // nothing to draw until a message comes
     CAppForm* game = CAppForm::Instance();
     if (!game || !game->active) return true;
+    // The main window's first paint draws the first frame: from then on the splash only hides
+    // the cube, so it goes before the next frame rather than after it.
+    if (game->FrameShown()) CSplashWnd::CloseSplashIfOpen();
     game->RenderStep();
     CSplashWnd::CloseSplashIfOpen();
     resourceReport.SampleWhenDue();
