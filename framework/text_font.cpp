@@ -17,8 +17,13 @@ struct GlyphVertex {
 static_assert(sizeof(GlyphVertex) == 28, "glyph vertex layout");
 
 constexpr DWORD kGlyphFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-constexpr UINT kMaxVertices = 300;
-constexpr UINT kVertexBufferBytes = kMaxVertices * 32; // room for 300 vertices, more than 28 bytes each
+constexpr UINT kMaxVertices = 300; ///< one batch
+/// Batches follow each other through the buffer and it is filled from the start again only when
+/// full: a lock that may touch what the device still draws from is one per round, not one per
+/// string (Wine gives such a lock fresh driver memory each time: at a few strings a frame and
+/// hundreds of frames a second it outran the memory's return and took another 64 MiB block).
+constexpr UINT kBufferVertices = kMaxVertices * 16;
+constexpr UINT kVertexBufferBytes = kBufferVertices * sizeof(GlyphVertex);
 constexpr UINT kVerticesPerGlyph = 6;
 constexpr float kGlyphZ = 0.9f;
 constexpr int kLineFeed = 10;
@@ -246,6 +251,7 @@ HRESULT CTextFont::OnDeviceReset()
     // touched (measured): a dynamic, a managed or a user-pointer font took one such block more.
     HRESULT hr = device->CreateVertexBuffer(kVertexBufferBytes, 0, 0, D3DPOOL_DEFAULT, &vertexBuffer, nullptr);
     if (FAILED(hr)) return hr;
+    nextVertex = kBufferVertices; // the first batch starts a round
     // The same state twice: one block captures the caller's values, the other sets the font's.
     hr = RecordState(savedState);
     if (SUCCEEDED(hr)) hr = RecordState(drawState);
@@ -344,9 +350,23 @@ float CTextFont::LineHeight() const
     return (space.bottom - space.top) * textureHeight / textScale;
 }
 
+/// Room for one batch behind the batches drawn before it, which the device may still be reading
+/// (so they are not touched), or at the buffer's start when the rest is too short.
+HRESULT CTextFont::LockBatch(void** vertices)
+{
+    DWORD lockFlags = D3DLOCK_NOOVERWRITE;
+    if (nextVertex + kMaxVertices > kBufferVertices) {
+        nextVertex = 0;
+        lockFlags = 0;
+    }
+    batchStart = nextVertex;
+    return vertexBuffer->Lock(batchStart * sizeof(GlyphVertex), kMaxVertices * sizeof(GlyphVertex), vertices,
+                              lockFlags);
+}
+
 HRESULT CTextFont::DrawBatch(UINT triangleCount)
 {
-    return device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangleCount);
+    return device->DrawPrimitive(D3DPT_TRIANGLELIST, batchStart, triangleCount);
 }
 
 HRESULT CTextFont::DrawString(float x, float y, DWORD color, const char* text, DWORD flags)
@@ -381,7 +401,7 @@ HRESULT CTextFont::DrawString(float x, float y, DWORD color, const char* text, D
     const float lineStart = x;
 
     GlyphVertex* vertices = nullptr;
-    HRESULT hr = vertexBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0);
+    HRESULT hr = LockBatch(reinterpret_cast<void**>(&vertices));
     UINT triangles = 0;
     for (const char* p = text; SUCCEEDED(hr) && *p; ++p) {
         const int c = GlyphIndex(static_cast<unsigned char>(*p));
@@ -405,8 +425,9 @@ HRESULT CTextFont::DrawString(float x, float y, DWORD color, const char* text, D
             if (triangles * 3 > kMaxVertices - kVerticesPerGlyph) {
                 vertexBuffer->Unlock();
                 DrawBatch(triangles); // a failed batch only loses those glyphs
+                nextVertex += triangles * 3;
                 triangles = 0;
-                hr = vertexBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0);
+                hr = LockBatch(reinterpret_cast<void**>(&vertices));
             }
         }
         x += w - 2.0f * gap;
@@ -414,6 +435,7 @@ HRESULT CTextFont::DrawString(float x, float y, DWORD color, const char* text, D
     if (SUCCEEDED(hr)) {
         vertexBuffer->Unlock();
         if (triangles > 0) DrawBatch(triangles);
+        nextVertex += triangles * 3;
     }
 
     savedState->Apply();

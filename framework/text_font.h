@@ -68,6 +68,7 @@ class CTextFont {
     };
 
     HRESULT RenderGlyphTexture();
+    HRESULT LockBatch(void** vertices);
     HRESULT RecordState(Microsoft::WRL::ComPtr<IDirect3DStateBlock9>& block);
     const GlyphRect* Glyph(int glyph) const;
     float LineHeight() const;
@@ -80,6 +81,8 @@ class CTextFont {
     IDirect3DDevice9* device = nullptr;
     Microsoft::WRL::ComPtr<IDirect3DTexture9> texture;
     Microsoft::WRL::ComPtr<IDirect3DVertexBuffer9> vertexBuffer;
+    UINT nextVertex = 0; ///< where the next batch may start in the vertex buffer
+    UINT batchStart = 0; ///< where the batch being drawn starts
 
     DWORD textureWidth = 0;
     DWORD textureHeight = 0;

@@ -194,6 +194,32 @@ TEST_F(TextFontTest, GlyphsAreBatchedFiftyAtATime)
     device.get()->EndScene();
 }
 
+// The overlay draws several strings every frame, hundreds of frames a second: each string must
+// keep showing its own glyphs in its own place however far the batches have moved through the
+// vertex buffer, and after it starts again from the beginning.
+TEST_F(TextFontTest, StringsKeepTheirGlyphsFrameAfterFrame)
+{
+    ObservedFont font;
+    Start(font);
+    const std::string longLine(51, 'A'); // two batches
+    auto frame = [&] {
+        device.get()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        device.get()->BeginScene();
+        font.DrawString(0, 0, kWhite, longLine.c_str());
+        font.DrawString(200, 60, kWhite, "MWM");
+        device.get()->EndScene();
+        return device.ReadBackBuffer();
+    };
+    const auto first = frame();
+    std::vector<DWORD> lowerBand(first.begin() + 50 * kWidth, first.end());
+    lowerBand.resize(kWidth * kHeight, 0); // as a whole picture for LitColumns, black below
+    const auto shortLine = LitColumns(lowerBand);
+    EXPECT_GE(shortLine.first, 199) << "the short string drawn from another string's glyphs";
+    EXPECT_LE(shortLine.second, 200 + static_cast<int>(font.TextWidth("MWM")) + 2);
+
+    for (int i = 1; i < 40; ++i) ASSERT_EQ(frame(), first) << "frame " << i;
+}
+
 TEST_F(TextFontTest, BytesWithoutGlyphAreSkippedWithoutAdvancing)
 {
     ObservedFont font;
