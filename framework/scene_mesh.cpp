@@ -111,16 +111,32 @@ HRESULT CSceneMesh::Create(IDirect3DDevice9* device, IDirectXFileData* meshObjec
 
 HRESULT CSceneMesh::Create(IDirect3DDevice9* device, const char* fileName)
 {
+    XMeshData merged;
+    const HRESULT hr = ReadModelFile(fileName, merged);
+    if (FAILED(hr)) return hr;
+    return CreateFromModel(device, merged);
+}
+
+HRESULT CSceneMesh::CreateFromModelBytes(IDirect3DDevice9* device, const void* bytes, DWORD size)
+{
+    XMeshData merged;
+    const HRESULT hr = ReadModelBytes(bytes, size, merged);
+    if (FAILED(hr)) return hr;
+    return CreateFromModel(device, merged);
+}
+
+HRESULT CSceneMesh::ReadModelFile(const char* fileName, XMeshData& merged)
+{
     char path[MAX_PATH];
     LocateFile(fileName, path);
     std::unique_ptr<BYTE[]> bytes;
     DWORD size = 0;
     const HRESULT hr = ReadWholeFile(path, bytes, size);
     if (FAILED(hr)) return hr;
-    return CreateFromModelBytes(device, bytes.get(), size);
+    return ReadModelBytes(bytes.get(), size, merged);
 }
 
-HRESULT CSceneMesh::CreateFromModelBytes(IDirect3DDevice9* device, const void* bytes, DWORD size)
+HRESULT CSceneMesh::ReadModelBytes(const void* bytes, DWORD size, XMeshData& merged)
 {
     ComPtr<IDirectXFile> file;
     ComPtr<IDirectXFileEnumObject> objects;
@@ -136,11 +152,16 @@ HRESULT CSceneMesh::CreateFromModelBytes(IDirect3DDevice9* device, const void* b
     D3DXMatrixIdentity(&top.local);
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
-    XMeshData merged;
+    merged = XMeshData{};
     MergeModelFrame(top, identity, merged);
-    if (merged.faceSizes.empty()) return kBadModelData;
+    return merged.faceSizes.empty() ? kBadModelData : S_OK;
+}
+
+HRESULT CSceneMesh::CreateFromModel(IDirect3DDevice9* device, const XMeshData& merged)
+{
     ComPtr<ID3DXMesh> mesh;
-    if (FAILED(hr = CreateMeshFromXData(device, merged, &mesh))) return hr;
+    const HRESULT hr = CreateMeshFromXData(device, merged, &mesh);
+    if (FAILED(hr)) return hr;
     return TakeMesh(device, mesh.Get(), merged, TextureSource::Disk);
 }
 

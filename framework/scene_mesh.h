@@ -38,6 +38,11 @@ public:
     HRESULT Create(IDirect3DDevice9* device, const char* fileName);
     /// The same as the file variant, for a model already in memory.
     HRESULT CreateFromModelBytes(IDirect3DDevice9* device, const void* bytes, DWORD size);
+    /// The file variant's first half: reads a model file and merges its meshes into one. It needs
+    /// no device, so it can be done before there is one.
+    static HRESULT ReadModelFile(const char* fileName, XMeshData& merged);
+    /// The second half: the mesh and its textures from a model read by ReadModelFile.
+    HRESULT CreateFromModel(IDirect3DDevice9* device, const XMeshData& merged);
 
     HRESULT OnDeviceReset(IDirect3DDevice9* device);
     HRESULT OnDeviceLost();
@@ -57,6 +62,7 @@ public:
 
 private:
     enum class TextureSource { DataFile, Disk };
+    static HRESULT ReadModelBytes(const void* bytes, DWORD size, XMeshData& merged);
     HRESULT TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,
                      TextureCache* cache = nullptr);
     static Microsoft::WRL::ComPtr<IDirect3DTexture9> LoadTexture(IDirect3DDevice9* device, const std::string& name,

@@ -1,5 +1,7 @@
 #include "puzzle/cube_scene.h"
 
+#include "framework/x_mesh.h"
+
 namespace {
 
 const D3DXVECTOR3 kEye(0, 0, -50);
@@ -27,9 +29,20 @@ CubeScene::CubeScene(CubeModel& cube)
 
 CubeScene::~CubeScene() { DestroyDeviceObjects(); }
 
+void CubeScene::ReadPickModelAhead()
+{
+    auto model = std::make_unique<XMeshData>();
+    if (SUCCEEDED(CSceneMesh::ReadModelFile(kModelName, *model))) pickModelReadAhead = std::move(model);
+}
+
 void CubeScene::LoadScene(IDirect3DDevice9* device)
 {
-    pickMesh->Create(device, kModelName); // without it only the targets are tested
+    // Without a pick mesh only the targets are tested. A model that could not be read ahead is
+    // read now, with the same result.
+    if (pickModelReadAhead) pickMesh->CreateFromModel(device, *pickModelReadAhead);
+    else
+        pickMesh->Create(device, kModelName);
+    pickModelReadAhead.reset();
     camera.AttachDevice(device);
     sceneRoot->Create(device, kModelName); // a failed load leaves an empty scene, drawn as such
     if (cube.BindPieces(*sceneRoot) && keptArrangement) cube.ApplyArrangement(*keptArrangement);

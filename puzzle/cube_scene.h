@@ -27,6 +27,9 @@ public:
     CubeScene(const CubeScene&) = delete;
     CubeScene& operator=(const CubeScene&) = delete;
 
+    /// Reads the loose model ahead, while the device is still being made (the start waits for the
+    /// graphics driver then); the next LoadScene builds the pick mesh from it instead of the file.
+    void ReadPickModelAhead();
     /// Loads the pick mesh and the scene and binds the 81 pieces. A first load shows the cube
     /// solved; a load after the device was re-created gives the pieces back their arrangement,
     /// so the cube stays in step with the move history.
@@ -61,4 +64,5 @@ private:
     CSceneCamera camera;
     CTurnTargets targets;
     std::optional<CubeModel::Arrangement> keptArrangement; ///< across a device re-creation
+    std::unique_ptr<XMeshData> pickModelReadAhead;         ///< for the next LoadScene only
 };
