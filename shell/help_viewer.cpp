@@ -1,6 +1,7 @@
 #include "shell/help_viewer.h"
 
 #include "framework/child_window_presenter.h"
+#include "shell/app_frame_wnd.h"
 
 #include <htmlhelp.h>
 #include <shellapi.h>
@@ -44,10 +45,19 @@ std::wstring HelpIndexPagePath()
     return FolderOf(ModulePath()) + L"help\\index.html";
 }
 
+HWND OpenHelpViewer(HWND owner, const std::wstring& file)
+{
+    HWND viewer = HtmlHelpW(owner, file.c_str(), HH_DISPLAY_TOPIC, 0);
+    // The help file's title is Windows-1251 text, which the viewer reads with the system's ANSI
+    // code page: anywhere but on a Russian system the caption came out garbled.
+    if (viewer) SetWindowTextW(viewer, kAppWindowTitle);
+    return viewer;
+}
+
 void OpenHelp(HWND owner)
 {
     // The viewer's window is its own; a missing file shows the viewer's own message.
-    HtmlHelpW(owner, HelpFilePath().c_str(), HH_DISPLAY_TOPIC, 0);
+    OpenHelpViewer(owner, HelpFilePath());
     if (RunningUnderWine()) {
         // winebrowser hands the page to the host's browser; its result is not worth a message.
         std::wstring page = L"\"" + HelpIndexPagePath() + L"\"";

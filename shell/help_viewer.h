@@ -12,5 +12,8 @@
 std::wstring HelpFilePath();
 /// The first page of the loose HTML copy of the help ("help\index.html" beside the program).
 std::wstring HelpIndexPagePath();
+/// Opens a help file in the HTML Help viewer with the game's title as its caption; returns the
+/// viewer's window (null when it did not open).
+HWND OpenHelpViewer(HWND owner, const std::wstring& file);
 /// Opens the help file in the HTML Help viewer and, under Wine, the pages in the host's browser.
 void OpenHelp(HWND owner);

@@ -3,6 +3,7 @@
 #include "framework/child_window_presenter.h"
 
 #include <gtest/gtest.h>
+#include <htmlhelp.h>
 
 #include <fstream>
 #include <iterator>
@@ -37,6 +38,18 @@ TEST(Help, CompiledHelpAndPlainPagesAreBesideTheGame)
     EXPECT_NE(index.find("charset=\"utf-8\""), std::string::npos);
     EXPECT_NE(index.find("Головоломка Кубик Тессара"), std::string::npos);
     EXPECT_NE(FileBytes("help/keys.html").find("F2"), std::string::npos);
+}
+
+TEST(Help, ViewerCaptionIsTheRussianTitleWhateverTheCodePage)
+{
+    wchar_t file[MAX_PATH];
+    ASSERT_GT(GetFullPathNameW(L"tessaron.CHM", MAX_PATH, file, nullptr), 0u);
+    HWND viewer = OpenHelpViewer(nullptr, file);
+    ASSERT_NE(viewer, nullptr);
+    wchar_t caption[128] = {};
+    GetWindowTextW(viewer, caption, 128);
+    EXPECT_STREQ(caption, L"Головоломка Кубик Тессара");
+    HtmlHelpW(nullptr, nullptr, HH_CLOSE_ALL, 0);
 }
 
 TEST(Help, WineIsRecognised)
