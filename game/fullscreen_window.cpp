@@ -5,9 +5,14 @@ namespace {
 constexpr int kInitialSize = 100;
 FullscreenCommands* g_commands = nullptr; // the one form, set once it exists
 
-void HandleMessage(FullscreenCommands& commands, UINT message, WPARAM key)
+void HandleMessage(FullscreenCommands& commands, HWND window, UINT message, WPARAM key, LPARAM lParam)
 {
     switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+        commands.OnLeftButtonMessage(window, message, lParam);
+        break;
     case WM_CLOSE:
         commands.LeaveFullScreen();
         PostMessageW(commands.ApplicationMainWindow(), WM_CLOSE, 0, 0);
@@ -30,7 +35,7 @@ void HandleMessage(FullscreenCommands& commands, UINT message, WPARAM key)
 LRESULT CALLBACK FullscreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SETCURSOR) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    if (g_commands) HandleMessage(*g_commands, message, wParam);
+    if (g_commands) HandleMessage(*g_commands, window, message, wParam, lParam);
     // Every message, handled or not, also gets the default processing: for WM_CLOSE that
     // destroys the popup.
     return DefWindowProcW(window, message, wParam, lParam);

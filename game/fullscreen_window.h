@@ -1,11 +1,12 @@
 #pragma once
 // The borderless popup that covers the screen in full-screen play. It is the device's
 // focus window at all times and the device window in full screen, so in full screen it
-// receives the keyboard: F2 training, F3 timed attempt, R reset, Esc back to the window.
+// receives the keyboard: F2 training, F3 timed attempt, R reset, Esc back to the window,
+// and the player's clicks.
 
 #include <windows.h>
 
-/// What the popup's keys and close request do; the form implements it.
+/// What the popup's keys, clicks and close request do; the form implements it.
 class FullscreenCommands {
 public:
     virtual ~FullscreenCommands() = default;
@@ -17,6 +18,8 @@ public:
     virtual void StartTrainingCommand() = 0;
     virtual void StartTimedCommand() = 0;
     virtual HWND ApplicationMainWindow() const = 0; ///< receives WM_CLOSE when the popup is closed
+    /// A left-button press, double-click press or release in the popup (client coordinates in lParam).
+    virtual void OnLeftButtonMessage(HWND popup, UINT message, LPARAM lParam) = 0;
 };
 
 namespace fullscreen_window {

@@ -1,5 +1,7 @@
 #include "puzzle/view_control.h"
 
+#include <windowsx.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -14,6 +16,21 @@ constexpr int kMaxAcquireAttempts = 100;
 
 ViewControl::ViewControl() { D3DXMatrixIdentity(&WorldMatrix); }
 
+void ViewControl::QueueLeftButton(bool down, POINT screenPoint)
+{
+    if (queuedLeftButton.size() < kMaxQueuedButtonEvents) queuedLeftButton.push_back({down, screenPoint});
+}
+
+bool ViewControl::TakeButtonMessage(HWND window, UINT message, LPARAM lParam)
+{
+    // The second press of a quick pair arrives as a double click.
+    if (message != WM_LBUTTONDOWN && message != WM_LBUTTONDBLCLK && message != WM_LBUTTONUP) return false;
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(window, &point);
+    QueueLeftButton(message != WM_LBUTTONUP, point);
+    return true;
+}
+
 void ViewControl::ApplyMouse(const DIMOUSESTATE2& mouse, const PickFn& pick, const StartTurnFn& startTurn)
 {
     ApplyLeftButton((mouse.rgbButtons[kLeftButton] & kButtonDown) != 0, pick, startTurn);
@@ -21,17 +38,33 @@ void ViewControl::ApplyMouse(const DIMOUSESTATE2& mouse, const PickFn& pick, con
     ApplyWheel(mouse.lZ);
 }
 
-// The latch is set only when a target is hit, so a press held over the body keeps picking
-// every frame and sweeping onto a target turns it once; nothing more until release.
+// Each press the window reported is picked at its own point, so a click that begins and ends
+// between two frames still turns. The device's state tells whether the last press is still
+// held (a release outside the window sends no message); while it is and no target has been
+// hit, the pick follows the cursor, so sweeping onto a target turns it once. Only a press the
+// window reported sweeps: the device may see a press just before its message arrives, and a
+// pick for it then would turn twice.
 void ViewControl::ApplyLeftButton(bool down, const PickFn& pick, const StartTurnFn& startTurn)
 {
+    for (const LeftButtonEvent& event : queuedLeftButton) {
+        pressSeen = event.down;
+        TargetLatch = false;
+        if (event.down) PickAndTurn(event.screenPoint, pick, startTurn);
+    }
+    queuedLeftButton.clear();
     if (!down) {
+        pressSeen = false;
         TargetLatch = false;
         return;
     }
-    if (TargetLatch) return;
+    if (pressSeen && !TargetLatch) PickAndTurn(std::nullopt, pick, startTurn);
+}
+
+void ViewControl::PickAndTurn(std::optional<POINT> pressPoint, const PickFn& pick,
+                              const StartTurnFn& startTurn)
+{
     int code = 0;
-    if (pick(code)) {
+    if (pick(pressPoint, code)) {
         startTurn(code);
         TargetLatch = true;
     }

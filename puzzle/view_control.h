@@ -1,13 +1,17 @@
 #pragma once
 // The mouse's share of the game: a left click on a turn target turns a layer, a right
 // drag turns the whole cube in front of the fixed camera, the wheel widens or narrows
-// the field of view. Devices are read once per frame.
+// the field of view. Devices are read once per frame; left presses and releases come from
+// the window's messages as well, so that a click shorter than a frame still turns, picked
+// where it was made.
 
 #include <windows.h>
 #include <dinput.h>
 #include <d3dx9math.h>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 /// View angles, field of view and the cube's world transform, with the per-frame mouse rules.
 class ViewControl {
@@ -20,14 +24,25 @@ public:
     static constexpr float kWidestFieldOfView = 1.5707964f;   ///< widening stops past this
     static constexpr float kNarrowestFieldOfView = 0.59275335f; ///< narrowing stops past this
 
-    /// Asks the picking for the turn under the cursor: true and the code when a target is nearest.
-    using PickFn = std::function<bool(int& code)>;
+    /// At most this many left presses and releases wait for the next poll; more are dropped.
+    static constexpr size_t kMaxQueuedButtonEvents = 16;
+
+    /// Asks the picking for the turn at a press's screen point, or under the cursor now when
+    /// there is none: true and the code when a target is nearest.
+    using PickFn = std::function<bool(std::optional<POINT> pressPoint, int& code)>;
     /// Starts a turn (refused quietly while another one animates).
     using StartTurnFn = std::function<void(int code)>;
 
     ViewControl();
 
-    /// Left click, right drag and wheel of one frame's mouse state, in this order.
+    /// Keeps a left press (with its screen point) or release until the next poll.
+    void QueueLeftButton(bool down, POINT screenPoint);
+    /// Queues the left press, double-click press or release a window message of `window`
+    /// reports; false for any other message.
+    bool TakeButtonMessage(HWND window, UINT message, LPARAM lParam);
+
+    /// The queued left presses, then the left button, right drag and wheel of one frame's mouse
+    /// state, in this order.
     void ApplyMouse(const DIMOUSESTATE2& mouse, const PickFn& pick, const StartTurnFn& startTurn);
     /// WorldMatrix = rotation about Y by ViewYaw, then about X by ViewPitch.
     void UpdateWorldMatrix();
@@ -39,9 +54,18 @@ public:
     bool TargetLatch = false; ///< the current left press has already hit a turn target
 
 private:
+    struct LeftButtonEvent {
+        bool down;
+        POINT screenPoint;
+    };
+
     void ApplyLeftButton(bool down, const PickFn& pick, const StartTurnFn& startTurn);
+    void PickAndTurn(std::optional<POINT> pressPoint, const PickFn& pick, const StartTurnFn& startTurn);
     void ApplyRightDrag(LONG dx, LONG dy);
     void ApplyWheel(LONG dz);
+
+    std::vector<LeftButtonEvent> queuedLeftButton;
+    bool pressSeen = false; ///< a press reported by the window is still held
 };
 
 /// Reads the keyboard (into inputState, 256 bytes) and the mouse, re-acquiring a device whose

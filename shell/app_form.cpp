@@ -148,6 +148,12 @@ bool CAppForm::OnKeyDown(UINT virtualKey, LPARAM)
     return false; // every key also gets the default processing
 }
 
+bool CAppForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    view.TakeButtonMessage(hwnd, message, lParam); // the next frame's poll picks each press
+    return CFormView::OnMessage(message, wParam, lParam, result);
+}
+
 void CAppForm::RenderStep()
 {
     if (!windowed && device && FAILED(device->TestCooperativeLevel())) ReturnToWindowed();
@@ -244,7 +250,8 @@ HRESULT CAppForm::AdvanceFrame()
 {
     PollInput(
         input.keyboard.Get(), input.mouse.Get(), InputState, view,
-        [this](int& code) { return PickUnderCursor(code); }, [this](int code) { turns.StartTurn(code); });
+        [this](std::optional<POINT> pressPoint, int& code) { return PickAt(pressPoint, code); },
+        [this](int code) { turns.StartTurn(code); });
     return S_OK;
 }
 
@@ -292,10 +299,13 @@ HRESULT CAppForm::ShutdownScene()
     return S_OK;
 }
 
-bool CAppForm::PickUnderCursor(int& code)
+bool CAppForm::PickAt(std::optional<POINT> pressPoint, int& code)
 {
     POINT cursor;
-    if (!GetCursorPos(&cursor)) return false;
+    if (pressPoint)
+        cursor = *pressPoint;
+    else if (!GetCursorPos(&cursor))
+        return false;
     if (windowed) ScreenToClient(formWindow, &cursor);
     return scene.Pick(static_cast<float>(cursor.x), static_cast<float>(cursor.y), backBufferDesc.Width,
                       backBufferDesc.Height, view.WorldMatrix, code);

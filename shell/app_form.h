@@ -68,12 +68,13 @@ private:
     bool OnPaint() override;
     bool OnEraseBackground(HDC) override { return true; } // the scene covers everything
     bool OnKeyDown(UINT virtualKey, LPARAM) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     void RegisterCommands();
     void AskPlayerName();
     void OnPresets();
     void OnBackgroundPicture();
-    bool PickUnderCursor(int& code);
+    bool PickAt(std::optional<POINT> pressPoint, int& code);
     float BackBufferAspect() const;
     void DrawOverlay();
 
@@ -87,6 +88,10 @@ private:
     void StartTrainingCommand() override;
     void StartTimedCommand() override;
     HWND ApplicationMainWindow() const override { return topLevelWindow; }
+    void OnLeftButtonMessage(HWND popup, UINT message, LPARAM lParam) override
+    {
+        view.TakeButtonMessage(popup, message, lParam);
+    }
 
     CubeScene scene;
     CTextFont font;

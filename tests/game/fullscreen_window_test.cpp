@@ -16,6 +16,7 @@ struct RecordingCommands : FullscreenCommands {
     void StartTrainingCommand() override { calls += "T"; }
     void StartTimedCommand() override { calls += "F"; }
     HWND ApplicationMainWindow() const override { return mainWindow; }
+    void OnLeftButtonMessage(HWND, UINT, LPARAM) override { calls += "C"; }
 };
 
 class FullscreenWindowTest : public testing::Test {
@@ -60,6 +61,13 @@ TEST_F(FullscreenWindowTest, KeysActOnTheRightEdge)
     Send(WM_KEYUP, 'R');
     Send(WM_KEYDOWN, VK_BACK); // listed in the help, but no step back in full screen
     EXPECT_EQ(commands.calls, "STTF");
+}
+
+TEST_F(FullscreenWindowTest, LeftPressesAndReleasesReachTheForm)
+{
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_MOUSEMOVE})
+        Send(message, 0);
+    EXPECT_EQ(commands.calls, "CCC");
 }
 
 TEST_F(FullscreenWindowTest, ResetIsRefusedDuringATimedAttempt)

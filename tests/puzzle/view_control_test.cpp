@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -19,16 +20,20 @@ DIMOUSESTATE2 Mouse(LONG dx, LONG dy, LONG dz, bool left, bool right)
     return m;
 }
 
-// Picking scripted per frame: the code under the cursor, 0 for the body or nothing.
+const POINT kPress{100, 120};
+
+// Picking scripted per frame: the code under the cursor now and the code at the press point
+// kPress, 0 for the body or nothing.
 struct Picker {
     int codeUnderCursor = 0;
+    int codeAtPress = 0;
     int picks = 0;
     std::vector<int> started;
     ViewControl::PickFn Pick()
     {
-        return [this](int& code) {
+        return [this](std::optional<POINT> at, int& code) {
             ++picks;
-            code = codeUnderCursor;
+            code = !at ? codeUnderCursor : (at->x == kPress.x && at->y == kPress.y ? codeAtPress : 0);
             return code != 0;
         };
     }
@@ -44,20 +49,23 @@ TEST(ViewControl, LeftPressTurnsOnceUntilReleased)
 {
     ViewControl view;
     Picker picker;
-    picker.codeUnderCursor = 0; // pressed over the body: picks every frame, turns nothing
+    view.QueueLeftButton(true, kPress); // pressed over the body: picks every frame, turns nothing
     view.ApplyMouse(Mouse(0, 0, 0, true, false), picker.Pick(), picker.Start());
     view.ApplyMouse(Mouse(0, 0, 0, true, false), picker.Pick(), picker.Start());
-    EXPECT_EQ(picker.picks, 2);
+    EXPECT_EQ(picker.picks, 3) << "at the press, then under the cursor in each frame";
     EXPECT_TRUE(picker.started.empty());
 
     picker.codeUnderCursor = 7; // swept onto a target while held
     view.ApplyMouse(Mouse(0, 0, 0, true, false), picker.Pick(), picker.Start());
     view.ApplyMouse(Mouse(0, 0, 0, true, false), picker.Pick(), picker.Start());
     EXPECT_EQ(picker.started, std::vector<int>({7}));
-    EXPECT_EQ(picker.picks, 3) << "the latch stops picking until release";
+    EXPECT_EQ(picker.picks, 4) << "the latch stops picking until release";
 
     view.ApplyMouse(Mouse(0, 0, 0, false, false), picker.Pick(), picker.Start());
     EXPECT_FALSE(view.TargetLatch);
+    view.ApplyMouse(Mouse(0, 0, 0, true, false), picker.Pick(), picker.Start());
+    EXPECT_EQ(picker.started, std::vector<int>({7})) << "a press the window has not reported yet waits";
+    view.QueueLeftButton(true, kPress);
     view.ApplyMouse(Mouse(0, 0, 0, true, false), picker.Pick(), picker.Start());
     EXPECT_EQ(picker.started, std::vector<int>({7, 7}));
 }
@@ -116,7 +124,8 @@ TEST(PollInput, FailedKeyboardReadReacquiresAndSkipsTheMouse)
     keyboard.stateResults = {DIERR_NOTACQUIRED};
     ViewControl view;
     Picker picker;
-    picker.codeUnderCursor = 3;
+    picker.codeAtPress = 3;
+    view.QueueLeftButton(true, kPress);
     BYTE keys[256];
 
     PollInput(&keyboard, &mouse, keys, view, picker.Pick(), picker.Start());
@@ -125,7 +134,29 @@ TEST(PollInput, FailedKeyboardReadReacquiresAndSkipsTheMouse)
     EXPECT_TRUE(picker.started.empty());
 
     PollInput(&keyboard, &mouse, keys, view, picker.Pick(), picker.Start());
-    EXPECT_EQ(picker.started, std::vector<int>({3})) << "the next frame reads normally";
+    EXPECT_EQ(picker.started, std::vector<int>({3})) << "the next frame reads normally and takes the press";
+}
+
+TEST(PollInput, ClicksBetweenTwoPollsTurnWhereTheyWereMade)
+{
+    // Both presses of a quick pair and their releases arrive between two frames, the cursor
+    // has moved on, and the device shows the button up at the poll.
+    HWND window =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 40, 50, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    FakeInputDevice keyboard, mouse;
+    keyboard.state.assign(256, 0);
+    mouse.SetMouse(Mouse(0, 0, 0, false, false));
+    ViewControl view;
+    Picker picker;
+    picker.codeAtPress = 5;
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        view.TakeButtonMessage(window, message, MAKELPARAM(kPress.x - 40, kPress.y - 50));
+    EXPECT_FALSE(view.TakeButtonMessage(window, WM_RBUTTONDOWN, 0));
+    BYTE keys[256];
+    PollInput(&keyboard, &mouse, keys, view, picker.Pick(), picker.Start());
+    EXPECT_EQ(picker.started, std::vector<int>({5, 5}));
+    DestroyWindow(window);
 }
 
 TEST(PollInput, LostMouseIsReacquiredWithoutHangingTheFrame)
