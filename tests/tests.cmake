@@ -13,6 +13,8 @@ target_compile_options(tessaron_test_support PRIVATE ${TESSARON_WARNINGS})
 
 # One test program per file tests/<area>/<name>_test.cpp, run by CTest under Wine
 # from the game folder, so the data file and the loose model are found as the game finds them.
+# Labels pick a set to run: `unit` (these), `e2e` (the scenarios), `package` (the packages),
+# e.g. `bash scripts/test.sh -L unit`.
 set(TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests)
 file(GLOB TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/*_test.cpp)
 foreach(source ${TEST_SOURCES})
@@ -28,7 +30,7 @@ foreach(source ${TEST_SOURCES})
     add_dependencies(${target} game_content)
   endif()
   add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${GAME_DIR})
-  set_tests_properties(${target} PROPERTIES TIMEOUT 300)
+  set_tests_properties(${target} PROPERTIES TIMEOUT 300 LABELS unit)
 endforeach()
 
 # End-to-end scenarios: the real program driven under the test display as a person would,
@@ -39,10 +41,11 @@ foreach(script ${E2E_SCENARIOS})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME e2e_${name} COMMAND ${PYTHON3_EXECUTABLE} ${script} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
   set_tests_properties(e2e_${name} PROPERTIES ENVIRONMENT "TESSARON_BUILD=${CMAKE_BINARY_DIR}" TIMEOUT 300
-                       RESOURCE_LOCK game_display)
+                       RESOURCE_LOCK game_display LABELS e2e)
 endforeach()
 
 # The zip for Windows players against the game folder it is made from.
 add_test(NAME package_windows_zip
          COMMAND ${PYTHON3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/windows_zip_test.py
                  ${TESSARON_WINDOWS_ZIP} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})
+set_tests_properties(package_windows_zip PROPERTIES LABELS package)
