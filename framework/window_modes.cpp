@@ -29,6 +29,7 @@ HRESULT CGraphicsApp::SwitchFullScreen()
             // Some drivers (Wine among them) cannot reset a full-screen device back into a
             // window when the desktop mode cannot be set again; a new device can still be made.
             if (FAILED(hr) && windowed) hr = RecreateDevice();
+            hr = WaitIfLost(hr); // reset into the new mode when the device is back
         } else {
             hr = RecreateDevice();
         }
@@ -55,7 +56,7 @@ HRESULT CGraphicsApp::SwitchFullScreen()
 HRESULT CGraphicsApp::RecreateDevice()
 {
     ReleaseDevice();
-    return InitDevice();
+    return WaitIfLost(InitDevice());
 }
 
 HRESULT CGraphicsApp::ReturnToWindowed()

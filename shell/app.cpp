@@ -26,6 +26,16 @@ bool ShowsOnScreen(int showCommand)
     }
 }
 
+/// While there is nothing to draw (the device is lost, the game paused) the idle step waits this
+/// long for a message before it looks again, instead of spinning a core.
+constexpr DWORD kNothingToDrawWaitMs = 50;
+
+bool WaitForMessageOrTimeout()
+{
+    MsgWaitForMultipleObjectsEx(0, nullptr, kNothingToDrawWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    return true;
+}
+
 } // namespace
 
 bool CApp::InitInstance()
@@ -54,14 +64,14 @@ bool CApp::OnIdle(long)
 {
     if (IsIconic(MainWindow())) return false; // nothing to draw until a message comes
     CAppForm* game = CAppForm::Instance();
-    if (!game || !game->active) return true;
+    if (!game || !game->active) return WaitForMessageOrTimeout();
     // The main window's first paint draws the first frame: from then on the splash only hides
     // the cube, so it goes before the next frame rather than after it.
     if (game->FrameShown()) CSplashWnd::CloseSplashIfOpen();
-    game->RenderStep();
+    const bool drawing = game->RenderStep();
     CSplashWnd::CloseSplashIfOpen();
     resourceReport.SampleWhenDue();
-    return true;
+    return drawing || WaitForMessageOrTimeout();
 }
 
 int CApp::ExitInstance(int exitCode)

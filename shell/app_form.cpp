@@ -148,10 +148,12 @@ bool CAppForm::OnKeyDown(UINT virtualKey, LPARAM)
     return false; // every key also gets the default processing
 }
 
-void CAppForm::RenderStep()
+bool CAppForm::RenderStep()
 {
+    // A full-screen device lost to another window (Alt+Tab, the lock screen) comes back as a window.
     if (!windowed && device && FAILED(device->TestCooperativeLevel())) ReturnToWindowed();
     RenderFrame(); // failures have been handled inside; the next idle call tries again
+    return !deviceLost;
 }
 
 void CAppForm::AskPlayerName()

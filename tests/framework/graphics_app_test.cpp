@@ -247,9 +247,12 @@ TEST_F(StandIn, LostDeviceWaitsThenResetsThenDraws)
 
     hal.cooperativeLevel = D3DERR_DEVICENOTRESET;
     d3d.adapters[0].desktop.Format = D3DFMT_R5G6B5; // the desktop changed meanwhile
+    hal.resetResults = {D3DERR_DEVICELOST};         // and is lost again before the first reset
     EXPECT_EQ(app->RenderFrame(), S_OK);
-    EXPECT_EQ(app->calls, (Calls{"OnDeviceLost", "OnDeviceReset"}));
-    EXPECT_EQ(hal.resetCalls, 1);
+    EXPECT_EQ(app->RenderFrame(), S_OK);
+    EXPECT_EQ(app->calls, (Calls{"OnDeviceLost", "OnDeviceReset"})) << "each half once";
+    EXPECT_EQ(hal.resetCalls, 2);
+    EXPECT_TRUE(capture.Boxes().empty());
     EXPECT_EQ(hal.lastParameters.BackBufferFormat, D3DFMT_R5G6B5);
     EXPECT_TRUE(app->deviceLost) << "cleared by the next call that finds the device usable";
     EXPECT_EQ(hal.presentCalls, 1);
@@ -324,7 +327,7 @@ TEST_F(StandIn, MissingMediaSkipsTheFallbackAndIsFatal)
     EXPECT_FALSE(app->active);
 }
 
-TEST_F(StandIn, ResetFailureOnResizeIsFatal)
+TEST_F(StandIn, ResetFailureOnResizeIsFatalUnlessTheDeviceIsLost)
 {
     ASSERT_EQ(Create(), S_OK);
     hal.resetResult = D3DERR_INVALIDCALL;
@@ -342,6 +345,18 @@ TEST_F(StandIn, ResetFailureOnResizeIsFatal)
     EXPECT_EQ(app->HandleSizeChange(), D3DERR_OUTOFVIDEOMEMORY);
     ASSERT_EQ(capture.Boxes().size(), 1u);
     EXPECT_EQ(capture.Boxes()[0].text, L"Not enough video memory." + kFatalSuffix);
+
+    // Lost before a frame could tell: the reset waits until Windows gives the device back.
+    capture.Reset();
+    hal.resetResults = {D3DERR_DEVICELOST};
+    hal.cooperativeLevels = {D3DERR_DEVICENOTRESET};
+    hal.resetResult = S_OK;
+    Resize(windows.view, 360, 280);
+    EXPECT_EQ(app->HandleSizeChange(), S_OK);
+    EXPECT_TRUE(app->deviceLost);
+    EXPECT_EQ(app->RenderFrame(), S_OK);
+    EXPECT_EQ(hal.lastParameters.BackBufferWidth, 360u);
+    EXPECT_TRUE(capture.Boxes().empty());
 }
 
 TEST_F(StandIn, FailingOnDeviceResetAfterAResetReleasesTheObjects)
@@ -502,6 +517,28 @@ TEST_F(StandIn, SwitchBetweenDeviceTypesRecreatesTheDevice)
     EXPECT_EQ(app->calls, (Calls{"OnDeviceLost", "OnDeviceDestroyed", "ApplyWindowMode(windowed)",
                                  "OnDeviceCreated", "OnDeviceReset"}));
     EXPECT_TRUE(app->active);
+    EXPECT_TRUE(capture.Boxes().empty());
+}
+
+TEST_F(StandIn, DeviceRefusedAsLostOnTheWayToAndFromFullScreenIsWaitedFor)
+{
+    ASSERT_EQ(Create(), S_OK);
+    hal.resetResults = {D3DERR_DEVICELOST};
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+    EXPECT_TRUE(app->deviceLost);
+    // Back to a window while the screen is locked: no device for two attempts.
+    d3d.createRefusals = {D3DERR_DEVICELOST, D3DERR_DEVICELOST};
+    ASSERT_EQ(app->ReturnToWindowed(), S_OK);
+    EXPECT_FALSE(app->device);
+    EXPECT_TRUE(app->active);
+    app->ClearCalls();
+    for (int i = 0; i < 3; ++i) {
+        Sleep(2);
+        EXPECT_EQ(app->RenderFrame(), S_OK);
+    }
+    EXPECT_EQ(app->calls, (Calls{"ApplyWindowMode(windowed)", "ApplyWindowMode(windowed)", "OnDeviceCreated",
+                                 "OnDeviceReset", "AdvanceFrame", "RenderScene"}));
+    EXPECT_EQ(CreatedTypes(), std::vector<D3DDEVTYPE>(4, D3DDEVTYPE_HAL)) << "no reference device";
     EXPECT_TRUE(capture.Boxes().empty());
 }
 

@@ -7,6 +7,7 @@
 
 #include <d3d9.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <vector>
@@ -34,6 +35,9 @@ class FakeDirect3D : public IDirect3D9 {
         [](D3DDEVTYPE, D3DMULTISAMPLE_TYPE type, bool) { return type == D3DMULTISAMPLE_NONE; };
     /// Device handed out by CreateDevice for each device type (none: D3DERR_NOTAVAILABLE).
     std::map<D3DDEVTYPE, FakeDevice*> devices;
+    /// Refusals CreateDevice gives one per call before it hands out a device, e.g.
+    /// D3DERR_DEVICELOST while the screen is locked.
+    std::deque<HRESULT> createRefusals;
     /// When set, CreateDevice also makes a real hardware device of this object's on the default
     /// adapter, with the same window, flags and parameters, and attaches it to the stand-in.
     IDirect3D9* real = nullptr;
