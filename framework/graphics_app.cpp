@@ -375,8 +375,9 @@ HRESULT CGraphicsApp::RenderFrame()
     if (FAILED(hr)) return hr;
     hr = RenderScene();
     if (FAILED(hr)) return hr;
-    hr = CChildWindowPresenter::NeededFor(mainWindow, windowed) ? presenter.CopyToWindow(device.Get(), mainWindow)
-                                                                 : device->Present(nullptr, nullptr, nullptr, nullptr);
+    hr = CChildWindowPresenter::NeededFor(mainWindow, windowed)
+             ? presenter.CopyToWindow(device.Get(), mainWindow)
+             : device->Present(nullptr, nullptr, nullptr, nullptr);
     if (hr == D3DERR_DEVICELOST) deviceLost = true;
     else if (SUCCEEDED(hr)) NoteFrameShown();
     return S_OK; // any other failure only skips the frame

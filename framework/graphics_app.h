@@ -124,7 +124,7 @@ class CGraphicsApp {
 
     bool windowed = true; ///< the mode the device runs in
     bool active = false;  ///< created and not paused
-    bool deviceLost = false; ///< no frames until the device is reset, or created if there is none
+    bool deviceLost = false;     ///< no frames until the device is reset, or created if there is none
     bool suppressResize = false; ///< set while a mode switch changes the windows
     bool deviceObjectsCreated = false;
     bool deviceObjectsReset = false;
