@@ -48,6 +48,20 @@ TEST_F(FullscreenWindowTest, PopupIsHiddenAndOfItsOwnClass)
     EXPECT_EQ(GetWindowLongW(popup, GWL_STYLE) & WS_POPUP, static_cast<LONG>(WS_POPUP));
 }
 
+TEST_F(FullscreenWindowTest, CoversTheWholeMonitorItIsGiven)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(popup, MONITOR_DEFAULTTOPRIMARY), &info));
+    for (const HMONITOR monitor : {MonitorFromWindow(popup, MONITOR_DEFAULTTOPRIMARY), HMONITOR{}}) {
+        SetWindowPos(popup, nullptr, 5, 5, 100, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+        fullscreen_window::CoverMonitor(popup, monitor);
+        RECT placed;
+        GetWindowRect(popup, &placed);
+        EXPECT_TRUE(EqualRect(&placed, &info.rcMonitor)) << "monitor " << monitor;
+    }
+}
+
 TEST_F(FullscreenWindowTest, KeysActOnTheRightEdge)
 {
     Send(WM_KEYDOWN, VK_ESCAPE);
