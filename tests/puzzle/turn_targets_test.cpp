@@ -171,8 +171,7 @@ TEST_F(StartViewPick, EdgesOfTheTopCornerFacetTurnTheirRows)
 
 TEST_F(StartViewPick, OnAScaledDisplayAClickTurnsTheRowUnderTheCursor)
 {
-    // At 150 % and 200 % scaling the cursor and the area are read in logical units, a full-screen
-    // back buffer has the physical pixels.
+    // Cursor and area in logical units at 150 % and 200 %, the back buffer in physical pixels.
     const D3DVIEWPORT9 viewport{0, 0, device.Width(), device.Height(), 0, 1};
     const D3DXVECTOR3 target1(-8.3f, 9.06f, -6.05f);
     D3DXVECTOR3 pixel;
