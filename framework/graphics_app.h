@@ -103,6 +103,8 @@ class CGraphicsApp {
     HRESULT ChooseInitialSettings();
     bool FindBestWindowedSettings(bool requireHal, bool requireReference);
     bool FindBestFullScreenSettings(bool requireHal, bool requireReference);
+    /// The monitor of the full-screen choice's adapter (null without a choice).
+    HMONITOR FullScreenMonitor() const;
     /// Shows the message for code (see ReportError) with `windowTitle`; a fatal one closes the
     /// application `mainWindow` belongs to.
     HRESULT ShowError(HRESULT code, MessageKind kind);

@@ -17,6 +17,8 @@ HRESULT CGraphicsApp::SwitchFullScreen()
     suppressResize = true;
     // Where the window is now, not where it was at its last size change: it may have moved since.
     if (windowed) ReadWindowRect();
+    // Full screen goes on the monitor the window is on now; the player may have moved it there.
+    if (windowed) FindBestFullScreenSettings(false, false);
     windowed = !windowed;
     settings.windowed = windowed;
     HRESULT hr = ApplyWindowMode();

@@ -210,6 +210,7 @@ HRESULT CAppForm::ApplyWindowMode()
         BindInputDevices(input, topLevelWindow); // a device that cannot be bound is read as failed
     } else {
         if (IsIconic(fullscreenWindow)) ShowWindow(fullscreenWindow, SW_RESTORE);
+        fullscreen_window::CoverMonitor(fullscreenWindow, FullScreenMonitor());
         ShowWindow(fullscreenWindow, SW_SHOW);
         mainWindow = fullscreenWindow;
         BindInputDevices(input, fullscreenWindow);
@@ -296,11 +297,11 @@ HRESULT CAppForm::ShutdownScene()
 
 bool CAppForm::PickUnderCursor(int& code)
 {
-    POINT cursor;
-    if (!GetCursorPos(&cursor)) return false;
-    if (windowed) ScreenToClient(formWindow, &cursor);
-    return scene.Pick(static_cast<float>(cursor.x), static_cast<float>(cursor.y), backBufferDesc.Width,
-                      backBufferDesc.Height, view.WorldMatrix, code);
+    D3DXVECTOR2 cursor;
+    if (!ReadCursorInBackBuffer(mainWindow, backBufferDesc.Width, backBufferDesc.Height, cursor))
+        return false;
+    return scene.Pick(cursor.x, cursor.y, backBufferDesc.Width, backBufferDesc.Height, view.WorldMatrix,
+                      code);
 }
 
 float CAppForm::BackBufferAspect() const

@@ -431,6 +431,29 @@ TEST_F(StandIn, FullScreenAndBackOnTheSameDeviceReset)
     EXPECT_TRUE(capture.Boxes().empty());
 }
 
+TEST_F(StandIn, FullScreenGoesOnTheMonitorTheWindowIsOn)
+{
+    FakeDirect3D::Adapter second = d3d.adapters[0];
+    second.desktop = {1280, 1024, 60, D3DFMT_X8R8G8B8};
+    second.modes = {second.desktop};
+    d3d.adapters.push_back(second);
+    const HMONITOR windowMonitor = MonitorFromWindow(windows.view, MONITOR_DEFAULTTOPRIMARY);
+    const HMONITOR elsewhere = reinterpret_cast<HMONITOR>(~reinterpret_cast<UINT_PTR>(windowMonitor));
+    d3d.adapters[0].monitor = elsewhere;
+    d3d.adapters[1].monitor = windowMonitor;
+    ASSERT_EQ(Create(), S_OK);
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+    EXPECT_EQ(hal.lastParameters.BackBufferWidth, 1280u) << "the second adapter's mode";
+    EXPECT_EQ(app->FullScreenMonitor(), windowMonitor);
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+
+    // The player drags the window onto the first adapter's monitor.
+    std::swap(d3d.adapters[0].monitor, d3d.adapters[1].monitor);
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+    EXPECT_EQ(hal.lastParameters.BackBufferWidth, 1024u) << "the first adapter's mode";
+    EXPECT_TRUE(capture.Boxes().empty());
+}
+
 namespace {
 
 /// Makes the shared view a child covering the client area of a frame of its own, as the

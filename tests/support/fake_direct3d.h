@@ -18,6 +18,7 @@ class FakeDirect3D : public IDirect3D9 {
         D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
         std::vector<D3DDISPLAYMODE> modes;
         std::map<D3DDEVTYPE, D3DCAPS9> caps; ///< device types missing here fail GetDeviceCaps
+        HMONITOR monitor = nullptr;          ///< what GetAdapterMonitor answers
     };
 
     /// Capabilities with the given DevCaps, PresentationIntervals and PrimitiveMiscCaps.
@@ -79,7 +80,10 @@ class FakeDirect3D : public IDirect3D9 {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override;
-    HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT) override { return nullptr; }
+    HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT adapter) override
+    {
+        return adapter < adapters.size() ? adapters[adapter].monitor : nullptr;
+    }
     HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD flags,
                                            D3DPRESENT_PARAMETERS* parameters,
                                            IDirect3DDevice9** device) override;
