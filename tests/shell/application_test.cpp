@@ -200,6 +200,31 @@ private:
     DWORD start = 0;
 };
 
+/// The game as it starts, with settings of the test's own; it notes whether its window shows at
+/// the first idle step, then closes.
+class StartedGameApp : public CApp {
+public:
+    explicit StartedGameApp(const RegistrySandbox& key) : key(key) {}
+    bool shownAtFirstIdle = false;
+
+protected:
+    std::unique_ptr<CAppForm> CreateForm() override
+    {
+        FormSources sources;
+        sources.settingsKey = key.Path();
+        return std::make_unique<CAppForm>(sources);
+    }
+    bool OnIdle(long) override
+    {
+        shownAtFirstIdle = IsWindowVisible(MainWindow()) && !IsIconic(MainWindow());
+        PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+        return false;
+    }
+
+private:
+    const RegistrySandbox& key;
+};
+
 class ApplicationTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_NE(shell_test::UseGameResources(), nullptr); }
@@ -235,6 +260,15 @@ TEST_F(ApplicationTest, FailedStartEndsAtOnceWithoutALoop)
     FailingApp app;
     EXPECT_EQ(app.Run(), -1);
     EXPECT_EQ(app.idleCalls, 0);
+}
+
+TEST_F(ApplicationTest, AGameStartedHiddenShowsItsWindow)
+{
+    RegistrySandbox key("HiddenStart");
+    key.PutDword("ShowNameDlg", 0);
+    StartedGameApp app(key);
+    EXPECT_EQ(app.Run(SW_HIDE), 0);
+    EXPECT_TRUE(app.shownAtFirstIdle) << "an invisible game would run on unseen";
 }
 
 TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
