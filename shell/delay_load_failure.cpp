@@ -105,13 +105,9 @@ void TellPlayer(const DelayLoadInfo& info)
         MessageBoxW(GetActiveWindow(), text.c_str(), kAppWindowTitle, MB_OK | MB_ICONWARNING);
 }
 
-} // namespace
-
-void InstallDelayLoadFailureHook()
-{
-    __pfnDliFailureHook2 = DelayLoadFailureHook;
-}
-
+/// For a library that cannot be loaded, the stand-in module; for a missing function, its
+/// substitute, after the player's message. Null (the helper's exception) only for a function
+/// without a substitute.
 FARPROC WINAPI DelayLoadFailureHook(unsigned notification, PDelayLoadInfo info)
 {
     if (!info) return nullptr;
@@ -121,6 +117,13 @@ FARPROC WINAPI DelayLoadFailureHook(unsigned notification, PDelayLoadInfo info)
     if (!substitute) return nullptr;
     if (substitute->tellPlayer) TellPlayer(*info);
     return substitute->function;
+}
+
+} // namespace
+
+void InstallDelayLoadFailureHook()
+{
+    __pfnDliFailureHook2 = DelayLoadFailureHook;
 }
 
 void delay_load_testing::Capture(Presenter newPresenter)

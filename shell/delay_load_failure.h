@@ -15,11 +15,6 @@
 /// Makes the delay-load helper call DelayLoadFailureHook; the program's first step.
 void InstallDelayLoadFailureHook();
 
-/// The hook: for a library that cannot be loaded, a stand-in module (whose functions are all
-/// missing); for a missing function, its substitute, after the player's message. Null (the
-/// helper's exception) only for a function that has no substitute.
-FARPROC WINAPI DelayLoadFailureHook(unsigned notification, PDelayLoadInfo info);
-
 /// Test seam: routes the hook's message to `presenter` instead of a message box (nullptr
 /// restores the box).
 namespace delay_load_testing {

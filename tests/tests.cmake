@@ -33,23 +33,14 @@ endforeach()
 
 # Delay imports that fail as on a player's system without the library (a DLL that exists
 # nowhere) or without the function (kernel32 has no HtmlHelpW), for the failure hook's test.
-set(failing_imports)
-foreach(entry library:tessaron_absent.dll:AbsentLibraryChooseColorW:ChooseColorW
-              function:kernel32.dll:MissingFunctionHtmlHelpW:HtmlHelpW)
-  string(REPLACE ":" ";" entry ${entry})
-  list(GET entry 0 kind)
-  list(GET entry 1 dll)
-  list(GET entry 2 symbol)
-  list(GET entry 3 import)
-  set(definition ${CMAKE_BINARY_DIR}/delay_imports/missing_${kind}.def)
-  file(WRITE ${definition} "LIBRARY ${dll}\nEXPORTS\n${symbol} == ${import}\n")
-  set(library ${CMAKE_BINARY_DIR}/delay_imports/libmissing_${kind}_delayed.a)
-  tessaron_delay_import_library(${definition} ${dll} ${library})
-  list(APPEND failing_imports ${library})
-endforeach()
-add_custom_target(failing_delay_imports DEPENDS ${failing_imports})
-add_dependencies(shell_services_test failing_delay_imports)
-target_link_libraries(shell_services_test PRIVATE ${failing_imports})
+set(missing ${CMAKE_BINARY_DIR}/delay_imports/missing)
+file(WRITE ${missing}_library.def "LIBRARY tessaron_absent.dll\nEXPORTS\nAbsentLibraryChooseColorW == ChooseColorW\n")
+file(WRITE ${missing}_function.def "LIBRARY kernel32.dll\nEXPORTS\nMissingFunctionHtmlHelpW == HtmlHelpW\n")
+tessaron_delay_import_library(${missing}_library.def tessaron_absent.dll ${missing}_library.a)
+tessaron_delay_import_library(${missing}_function.def kernel32.dll ${missing}_function.a)
+add_custom_target(missing_delay_imports DEPENDS ${missing}_library.a ${missing}_function.a)
+add_dependencies(shell_services_test missing_delay_imports)
+target_link_libraries(shell_services_test PRIVATE ${missing}_library.a ${missing}_function.a)
 
 # End-to-end scenarios: the real program driven under the test display as a person would,
 # in a Wine prefix of their own. Each tests/e2e/<name>_e2e.py is one test.
