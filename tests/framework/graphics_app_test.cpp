@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 using Calls = std::vector<std::string>;
@@ -19,7 +20,7 @@ const std::wstring kFatalSuffix = L"\n\nThis sample will now exit.";
 // ---- On Wine's real device ------------------------------------------------------------------
 
 class RealDevice : public testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         app = std::make_unique<RecordingApp>(windows);
@@ -190,7 +191,7 @@ namespace {
 constexpr DWORD kHardwareTnL = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
 
 class StandIn : public testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         FakeDirect3D::Adapter& adapter = d3d.adapters[0];
@@ -459,7 +460,7 @@ namespace {
 /// Makes the shared view a child covering the client area of a frame of its own, as the
 /// form is in the game, and makes it top-level again at the end.
 class ViewInFrame {
-  public:
+public:
     explicit ViewInFrame(HWND view) : view(view)
     {
         frame = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 80, 500, 400, nullptr, nullptr,
@@ -599,6 +600,21 @@ TEST_F(StandIn, AFailedEarlyDirect3DIsTheFatalNoDirect3D)
     EXPECT_EQ(capture.Boxes()[0].text.rfind(L"Could not initialize Direct3D. You may\n", 0), 0u);
     EXPECT_FALSE(app->active);
     EXPECT_TRUE(app->calls.empty()) << "no scene without Direct3D";
+}
+
+TEST_F(StandIn, WithoutAThreadForItTheEarlyDirect3DObjectIsMadeWhenCreateNeedsIt)
+{
+    CEarlyDirect3D early(
+        [this] {
+            d3d.AddRef();
+            return static_cast<IDirect3D9*>(&d3d);
+        },
+        [](std::function<void()>) -> std::thread {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        });
+    app->earlyDirect3D = &early;
+    ASSERT_EQ(app->Create(nullptr), S_OK);
+    EXPECT_EQ(app->d3d.Get(), &d3d);
 }
 
 TEST_F(StandIn, StartFailuresAreFatal)
