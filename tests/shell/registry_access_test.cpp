@@ -1,6 +1,8 @@
 #include "shell/registry_access.h"
 #include "shell/registry_key.h"
 
+#include "framework/code_page_1251.h"
+
 #include "support/registry_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +14,24 @@
 namespace {
 
 class RegistryAccess : public ::testing::Test {
-  protected:
+protected:
     RegistryAccess() : sandbox("RegistryAccess"), key(OpenOrCreateKey(sandbox.Root(), sandbox.Path())) {}
     RegistrySandbox sandbox;
     UniqueHKey key;
+
+    void PutUnicode(const wchar_t* name, const std::wstring& text) const
+    {
+        ASSERT_EQ(RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    std::wstring StoredUnicode(const wchar_t* name) const
+    {
+        wchar_t text[64] = {};
+        DWORD size = sizeof text;
+        RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size);
+        return text;
+    }
 };
 
 // A destination with guard bytes on both sides, to catch writes past either end.
@@ -153,4 +169,42 @@ TEST_F(RegistryAccess, WritesUseTheirTypesAndSizes)
     EXPECT_EQ(b.type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(b.bytes, (std::vector<std::uint8_t>{1, 0, 2}));
     EXPECT_FALSE(sandbox.Get("Null").present);
+}
+
+TEST_F(RegistryAccess, TextIsStoredAsRussianAndEarlierAnsiValuesStayReadable)
+{
+    ASSERT_TRUE(key);
+    const std::wstring russian = L"Фоновые картинки\\фон.bmp";
+    const std::string bytes = WideToCp1251(russian);
+    char text[64];
+
+    ASSERT_EQ(WriteStringSetting(key.Get(), "Written", bytes.c_str()), S_OK);
+    EXPECT_EQ(StoredUnicode(L"Written"), russian);
+    PutUnicode(L"Unicode", russian);
+    EXPECT_EQ(ReadStringSetting(key.Get(), "Unicode", text, 64, "dflt"), S_OK);
+    EXPECT_EQ(std::string(text), bytes);
+
+    // The earlier version's value, stored through the ANSI function in this system's code page.
+    sandbox.PutText("Earlier", bytes);
+    EXPECT_EQ(ReadStringSetting(key.Get(), "Earlier", text, 64, "dflt"), S_OK);
+    EXPECT_EQ(std::string(text), bytes);
+}
+
+TEST(StoredText, ReadingsFollowTheSystemCodePage)
+{
+    const std::string fon = WideToCp1251(L"Фон");
+    EXPECT_EQ(Cp1251OfStoredText(L"Фон", 1251, 64, nullptr), fon);
+    // Western: the earlier version stored the 1251 bytes as 1252 text.
+    EXPECT_EQ(Cp1251OfStoredText(L"Ôîí", 1252, 64, nullptr), fon);
+    // Japanese: Russian letters are 932 characters too, yet this version's text stays Russian;
+    // an earlier value survives where its bytes came through, as capitals did (half-width kana).
+    EXPECT_EQ(Cp1251OfStoredText(L"Фон", 932, 64, nullptr), fon);
+    EXPECT_EQ(Cp1251OfStoredText(L"\uFF94\uFF8E\uFF8D", 932, 64, nullptr), WideToCp1251(L"ФОН"));
+    EXPECT_EQ(Cp1251OfStoredText(L"\uFF94\uFF8E\uFF8D", 932, 2, nullptr), "??");
+
+    // "€" is 1251 byte 0x88 and 1252 byte 0x80 (1251 "Ђ"): the wanted reading wins.
+    const TextWanted dje = [](const std::string& text) { return text == "\x80"; };
+    EXPECT_EQ(Cp1251OfStoredText(L"€", 1252, 64, dje), "\x80");
+    EXPECT_EQ(Cp1251OfStoredText(L"€", 1252, 64, nullptr), "\x88");
+    EXPECT_EQ(Cp1251OfStoredText(L"Ωμ", 1252, 64, nullptr), "??");
 }
