@@ -18,20 +18,6 @@ protected:
     RegistryAccess() : sandbox("RegistryAccess"), key(OpenOrCreateKey(sandbox.Root(), sandbox.Path())) {}
     RegistrySandbox sandbox;
     UniqueHKey key;
-
-    void PutUnicode(const wchar_t* name, const std::wstring& text) const
-    {
-        ASSERT_EQ(RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-                  ERROR_SUCCESS);
-    }
-    std::wstring StoredUnicode(const wchar_t* name) const
-    {
-        wchar_t text[64] = {};
-        DWORD size = sizeof text;
-        RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size);
-        return text;
-    }
 };
 
 // A destination with guard bytes on both sides, to catch writes past either end.
@@ -169,25 +155,6 @@ TEST_F(RegistryAccess, WritesUseTheirTypesAndSizes)
     EXPECT_EQ(b.type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(b.bytes, (std::vector<std::uint8_t>{1, 0, 2}));
     EXPECT_FALSE(sandbox.Get("Null").present);
-}
-
-TEST_F(RegistryAccess, TextIsStoredAsRussianAndEarlierAnsiValuesStayReadable)
-{
-    ASSERT_TRUE(key);
-    const std::wstring russian = L"Фоновые картинки\\фон.bmp";
-    const std::string bytes = WideToCp1251(russian);
-    char text[64];
-
-    ASSERT_EQ(WriteStringSetting(key.Get(), "Written", bytes.c_str()), S_OK);
-    EXPECT_EQ(StoredUnicode(L"Written"), russian);
-    PutUnicode(L"Unicode", russian);
-    EXPECT_EQ(ReadStringSetting(key.Get(), "Unicode", text, 64, "dflt"), S_OK);
-    EXPECT_EQ(std::string(text), bytes);
-
-    // The earlier version's value, stored through the ANSI function in this system's code page.
-    sandbox.PutText("Earlier", bytes);
-    EXPECT_EQ(ReadStringSetting(key.Get(), "Earlier", text, 64, "dflt"), S_OK);
-    EXPECT_EQ(std::string(text), bytes);
 }
 
 TEST(StoredText, ReadingsFollowTheSystemCodePage)

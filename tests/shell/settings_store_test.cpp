@@ -312,6 +312,8 @@ TEST_F(SettingsStore, ExistingPictureFileKeepsTheColour)
         EXPECT_EQ(settings.PathPicture, name);
         Save();
         EXPECT_EQ(StoredUnicode("PathPicture"), Cp1251ToWide(name)) << name;
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(settings.PathPicture, name);
         _wremove(Cp1251ToWide(name).c_str());
     }
 }
