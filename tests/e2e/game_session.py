@@ -79,8 +79,9 @@ def compiled_locale(build_dir, name):
 def typeable(text):
     """While the block runs, the non-ASCII characters of `text` have keys of their own in the X
     keymap, two to a key (plain and shifted), so that xdotool types them without rebinding its
-    one spare key for each character (Wine under a multi-byte locale often reads a rebound key as
-    the character bound before). Two to a key: Wine gives few new keys a key code of their own."""
+    one spare key for each character (Wine under a multi-byte locale often drops such a character
+    or reads it as the one bound before). Two to a key: of a dozen newly bound keys, Wine reads only
+    the first seven or so."""
     keymap = subprocess.run(["xmodmap", "-pke"], capture_output=True, text=True, check=True).stdout
     spare = [int(code) for code in re.findall(r"^keycode\s+(\d+) =\s*$", keymap, re.M)]
     characters = ["U%04X" % ord(c) for c in sorted({c for c in text if ord(c) > 127})]
