@@ -15,10 +15,16 @@ error_box_testing::Presenter presenter = nullptr;
 
 void PresentBox(const std::wstring& text, const wchar_t* caption, UINT type)
 {
+    // A message box's loop ends at once when it meets WM_QUIT. At exit (a device released with
+    // references left) the quit is already waiting, and the box would vanish unseen: it is taken
+    // out while the box shows and put back, with its exit code, afterwards.
+    MSG quit;
+    const bool quitPending = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
     if (presenter)
         presenter(text.c_str(), caption, type);
     else
         MessageBoxW(nullptr, text.c_str(), caption, type);
+    if (quitPending) PostQuitMessage(static_cast<int>(quit.wParam));
 }
 
 /// Closes the application that renderWindow belongs to the way the player's close does: through

@@ -11,7 +11,8 @@ constexpr UINT kCyrillicCodePage = 1251;
 std::wstring ToWide(UINT codePage, std::string_view bytes)
 {
     if (bytes.empty()) return {};
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);
     return wide;
@@ -20,26 +21,43 @@ std::wstring ToWide(UINT codePage, std::string_view bytes)
 std::string FromWide(UINT codePage, std::wstring_view wide)
 {
     if (wide.empty()) return {};
-    const int length = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int length = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                           0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), length, nullptr,
-                        nullptr);
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), length,
+                        nullptr, nullptr);
     return bytes;
 }
 
 } // namespace
 
-std::string Utf8ToCp1251(std::string_view utf8) { return FromWide(kCyrillicCodePage, ToWide(CP_UTF8, utf8)); }
+std::string Utf8ToCp1251(std::string_view utf8)
+{
+    return FromWide(kCyrillicCodePage, ToWide(CP_UTF8, utf8));
+}
 
-std::wstring Cp1251ToWide(std::string_view bytes) { return ToWide(kCyrillicCodePage, bytes); }
+std::wstring Cp1251ToWide(std::string_view bytes)
+{
+    return ToWide(kCyrillicCodePage, bytes);
+}
 
-std::string WideToCp1251(std::wstring_view wide) { return FromWide(kCyrillicCodePage, wide); }
+std::string WideToCp1251(std::wstring_view wide)
+{
+    return FromWide(kCyrillicCodePage, wide);
+}
+
+std::optional<std::string> ExactlyInCodePage(unsigned codePage, std::wstring_view wide)
+{
+    std::string bytes = FromWide(codePage, wide);
+    if (ToWide(codePage, bytes) != wide) return std::nullopt;
+    return bytes;
+}
 
 std::wstring WideFromCp1251(const char* field, std::size_t size)
 {
     std::size_t length = 0;
-    while (length < size && field[length] != '\0') ++length;
+    while (length < size && field[length] != '\0')
+        ++length;
     if (length == 0) return {};
     std::wstring text(length, L'\0');
     // Windows-1251 is a single-byte code: one character per byte.

@@ -18,8 +18,15 @@ IDirect3D9* CreateDirect3DObject();
 
 class CEarlyDirect3D {
 public:
-    /// Makes the object on a worker thread with `create` (tests hand in stand-ins).
-    explicit CEarlyDirect3D(std::function<IDirect3D9*()> create = CreateDirect3DObject);
+    /// Starts `work` on a thread of its own; throws std::system_error when it cannot.
+    using ThreadStart = std::function<std::thread(std::function<void()> work)>;
+    static std::thread StartThread(std::function<void()> work);
+
+    /// Makes the object on a worker thread with `create` (tests hand in stand-ins). When no
+    /// thread can be started, Take makes it on the caller's thread, as a start without the early
+    /// creation would.
+    explicit CEarlyDirect3D(std::function<IDirect3D9*()> create = CreateDirect3DObject,
+                            const ThreadStart& start = StartThread);
     CEarlyDirect3D(const CEarlyDirect3D&) = delete;
     CEarlyDirect3D& operator=(const CEarlyDirect3D&) = delete;
     /// Waits for the worker; an object nobody took is released here.
@@ -29,8 +36,10 @@ public:
     Microsoft::WRL::ComPtr<IDirect3D9> Take();
 
 private:
+    void Make();
     void Wait();
 
+    std::function<IDirect3D9*()> create;        ///< emptied once it has run
     Microsoft::WRL::ComPtr<IDirect3D9> created; ///< written by the worker only, read after it ends
     std::thread worker;
 };

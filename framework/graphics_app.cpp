@@ -113,7 +113,7 @@ HRESULT CGraphicsApp::CreateWithDirect3D(ComPtr<IDirect3D9> direct3d)
     }
     if (FAILED(hr)) return FailCreate(hr);
 
-    hr = InitDevice();
+    hr = WaitIfLost(InitDevice());
     if (FAILED(hr)) return FailCreate(hr);
 
     Pause(false);
@@ -207,13 +207,16 @@ HRESULT CGraphicsApp::InitDevice()
         if (windowed) RestoreWindowRect();
         behaviorFlags = flags;
         hr = CreateDeviceObjects();
-        if (SUCCEEDED(hr)) return S_OK;
+        if (SUCCEEDED(hr)) {
+            deviceLost = false;
+            return S_OK;
+        }
         ReleaseDevice();
     }
 
     // A device that fails on the hardware may still work on the reference rasterizer; missing
-    // media would fail there too.
-    if (hr != AppError::MediaNotFound && hr != kFileNotFoundResult && wasHal &&
+    // media would fail there too, and a device refused for now only has to be waited for.
+    if (hr != AppError::MediaNotFound && hr != kFileNotFoundResult && hr != D3DERR_DEVICELOST && wasHal &&
         FindBestWindowedSettings(false, true)) {
         windowed = true;
         ApplyWindowMode(); // InitDevice below applies the mode again and checks the result
@@ -290,6 +293,20 @@ HRESULT CGraphicsApp::ResetDevice()
     return ResetDeviceObjects();
 }
 
+HRESULT CGraphicsApp::WaitIfLost(HRESULT hr)
+{
+    if (hr != D3DERR_DEVICELOST) return hr;
+    deviceLost = true;
+    return S_OK;
+}
+
+HRESULT CGraphicsApp::ResetOrWait()
+{
+    const HRESULT hr = WaitIfLost(ResetDevice());
+    if (SUCCEEDED(hr)) return hr;
+    return ShowError(hr == D3DERR_OUTOFVIDEOMEMORY ? hr : AppError::ResetFailed, MessageKind::Fatal);
+}
+
 HRESULT CGraphicsApp::ReadBackBufferDesc()
 {
     ComPtr<IDirect3DSurface9> backBuffer;
@@ -342,22 +359,11 @@ void CGraphicsApp::RestoreWindowRect()
 
 HRESULT CGraphicsApp::RenderFrame()
 {
-    if (!device) return D3DERR_INVALIDCALL;
     if (deviceLost) {
-        const HRESULT level = device->TestCooperativeLevel();
-        if (FAILED(level)) {
-            if (level == D3DERR_DEVICELOST) return S_OK; // not yet; try again next time
-            if (level != D3DERR_DEVICENOTRESET) return level;
-            if (windowed) {
-                // The desktop may have changed format while the device was lost.
-                ModeSettings& mode = settings.windowedMode;
-                if (SUCCEEDED(d3d->GetAdapterDisplayMode(mode.adapter->adapterOrdinal, &mode.displayMode)))
-                    presentParameters.BackBufferFormat = mode.displayMode.Format;
-            }
-            return ResetDevice();
-        }
-        deviceLost = false;
+        const HRESULT hr = RestoreLostDevice();
+        if (hr != S_OK) return SUCCEEDED(hr) ? S_OK : hr;
     }
+    if (!device) return D3DERR_INVALIDCALL;
 
     const double now = AppTimer(kTimerAppTime);
     const double elapsed = AppTimer(kTimerElapsed);
@@ -369,15 +375,42 @@ HRESULT CGraphicsApp::RenderFrame()
     if (FAILED(hr)) return hr;
     hr = RenderScene();
     if (FAILED(hr)) return hr;
-    if (CChildWindowPresenter::NeededFor(mainWindow, windowed)) {
-        // A frame that cannot be copied is skipped.
-        if (SUCCEEDED(presenter.CopyToWindow(device.Get(), mainWindow))) NoteFrameShown();
-        return S_OK;
-    }
-    hr = device->Present(nullptr, nullptr, nullptr, nullptr);
+    hr = CChildWindowPresenter::NeededFor(mainWindow, windowed)
+             ? presenter.CopyToWindow(device.Get(), mainWindow)
+             : device->Present(nullptr, nullptr, nullptr, nullptr);
     if (hr == D3DERR_DEVICELOST) deviceLost = true;
     else if (SUCCEEDED(hr)) NoteFrameShown();
-    return S_OK;
+    return S_OK; // any other failure only skips the frame
+}
+
+/// One look at a lost device: S_OK when it can draw again, S_FALSE while it is still away or
+/// has just been reset or created (drawing resumes at the next call), or a failure.
+HRESULT CGraphicsApp::RestoreLostDevice()
+{
+    if (!device) {
+        // Its creation was refused (locked screen, another program in exclusive full screen).
+        const HRESULT hr = WaitIfLost(InitDevice());
+        if (FAILED(hr)) {
+            deviceLost = false; // no more attempts: the game is closing
+            return ShowError(hr, MessageKind::Fatal);
+        }
+        return S_FALSE;
+    }
+    const HRESULT level = device->TestCooperativeLevel();
+    if (SUCCEEDED(level)) {
+        deviceLost = false;
+        return S_OK;
+    }
+    if (level == D3DERR_DEVICELOST) return S_FALSE;
+    if (level != D3DERR_DEVICENOTRESET) return level;
+    if (windowed) {
+        // The desktop may have changed format while the device was lost.
+        ModeSettings& mode = settings.windowedMode;
+        if (SUCCEEDED(d3d->GetAdapterDisplayMode(mode.adapter->adapterOrdinal, &mode.displayMode)))
+            presentParameters.BackBufferFormat = mode.displayMode.Format;
+    }
+    const HRESULT hr = ResetOrWait();
+    return FAILED(hr) ? hr : S_FALSE;
 }
 
 void CGraphicsApp::NoteFrameShown()
@@ -402,17 +435,12 @@ HRESULT CGraphicsApp::HandleSizeChange()
     clientRect = newClient;
     if (unchanged) return S_OK;
 
-    Pause(true);
     presentParameters.BackBufferWidth = static_cast<UINT>(Width(clientRect));
     presentParameters.BackBufferHeight = static_cast<UINT>(Height(clientRect));
-    HRESULT hr = S_OK;
-    if (device) {
-        hr = ResetDevice();
-        if (FAILED(hr)) {
-            if (hr != D3DERR_OUTOFVIDEOMEMORY) hr = AppError::ResetFailed;
-            ShowError(hr, MessageKind::Fatal);
-        }
-    }
+    // A lost device cannot be reset yet: it takes the new size when it comes back.
+    if (!device || deviceLost) return S_OK;
+    Pause(true);
+    const HRESULT hr = ResetOrWait();
     Pause(false);
     return hr;
 }

@@ -7,8 +7,12 @@
 // reset) and OnDeviceReset/OnDeviceLost (redone after every reset); the flags
 // deviceObjectsCreated and deviceObjectsReset make each half run once.
 //
-// Caveat: Wine does not lose the device on minimise, so the lost-device path is exercised by
-// tests with a device stand-in.
+// A lost device is waited out: no frames, no reset and no fatal message until Windows gives it
+// back (TestCooperativeLevel), and a Reset or CreateDevice refused with D3DERR_DEVICELOST is
+// tried again at a later frame. A resize meanwhile takes effect at that reset.
+//
+// Caveat: Wine does not lose a windowed device and never refuses a Reset or a CreateDevice
+// because the device is lost, so those paths are exercised by tests with a device stand-in.
 
 #include "framework/app_error.h"
 #include "framework/child_window_presenter.h"
@@ -84,11 +88,13 @@ class CGraphicsApp {
     /// Create with a Direct3D object made elsewhere (tests hand in stand-ins).
     HRESULT CreateWithDirect3D(Microsoft::WRL::ComPtr<IDirect3D9> direct3d);
 
-    /// One frame: lost-device handling, AdvanceFrame, RenderScene, Present.
+    /// One frame: lost-device handling, AdvanceFrame, RenderScene, Present. While the device is
+    /// lost it only looks whether the device is back (and resets or creates it then).
     HRESULT RenderFrame();
     /// Whether a frame has reached the screen since the application started.
     bool FrameShown() const { return frameShown; }
-    /// Called on every size message of the render window: resets the device to the new size.
+    /// Called on every size message of the render window: resets the device to the new size
+    /// (a lost device gets it at the reset that brings it back).
     HRESULT HandleSizeChange();
     HRESULT InitDevice();
     HRESULT ResetDevice();
@@ -97,6 +103,8 @@ class CGraphicsApp {
     HRESULT ChooseInitialSettings();
     bool FindBestWindowedSettings(bool requireHal, bool requireReference);
     bool FindBestFullScreenSettings(bool requireHal, bool requireReference);
+    /// The monitor of the full-screen choice's adapter (null without a choice).
+    HMONITOR FullScreenMonitor() const;
     /// Shows the message for code (see ReportError) with `windowTitle`; a fatal one closes the
     /// application `mainWindow` belongs to.
     HRESULT ShowError(HRESULT code, MessageKind kind);
@@ -104,7 +112,8 @@ class CGraphicsApp {
     HRESULT SwitchFullScreen();
     /// Back to windowed after the device became unusable in full screen.
     HRESULT ReturnToWindowed();
-    /// Releases the device and creates it anew for the active settings.
+    /// Releases the device and creates it anew for the active settings; a creation refused
+    /// because the device is lost is tried again by later frames.
     HRESULT RecreateDevice();
     /// Releases the Direct3D object; the last step before the enumeration goes.
     void ReleaseDirect3D();
@@ -117,7 +126,7 @@ class CGraphicsApp {
 
     bool windowed = true; ///< the mode the device runs in
     bool active = false;  ///< created and not paused
-    bool deviceLost = false;
+    bool deviceLost = false;     ///< no frames until the device is reset, or created if there is none
     bool suppressResize = false; ///< set while a mode switch changes the windows
     bool deviceObjectsCreated = false;
     bool deviceObjectsReset = false;
@@ -149,6 +158,13 @@ class CGraphicsApp {
   private:
     static bool AcceptDeviceCallback(const D3DCAPS9& caps, VertexProcessing kind, D3DFORMAT backBufferFormat);
     HRESULT FailCreate(HRESULT code);
+    /// A device Windows reports lost (lock screen, UAC prompt, another program in exclusive
+    /// full screen) is waited out: D3DERR_DEVICELOST sets deviceLost and becomes S_OK, so that
+    /// RenderFrame tries again later; any other code is returned as it is.
+    HRESULT WaitIfLost(HRESULT hr);
+    /// ResetDevice; waits if the device is lost; any other failure is fatal.
+    HRESULT ResetOrWait();
+    HRESULT RestoreLostDevice();
     HRESULT CreateDeviceObjects();
     HRESULT ResetDeviceObjects();
     void LoseDeviceObjects();

@@ -1,8 +1,11 @@
 // The choice of one windowed and one full-screen setting from the enumerated devices:
 // hardware devices first, then a back buffer in the adapter's own format, then (in full
-// screen) the adapter's desktop format and mode.
+// screen) the adapter's desktop format and mode, trying first the adapter of the monitor the
+// game's window is on.
 
 #include "framework/graphics_app.h"
+
+#include <vector>
 
 namespace {
 
@@ -30,7 +33,31 @@ bool IsDesktopMode(const D3DDISPLAYMODE& mode, const D3DDISPLAYMODE& desktop)
            (mode.RefreshRate == desktop.RefreshRate || desktop.RefreshRate == 0);
 }
 
+/// The adapters in the order full screen tries them: the one whose monitor shows most of window
+/// first (the player expects full screen where the game is, not on the primary monitor), then
+/// the others in their own order.
+std::vector<AdapterEntry*> FullScreenOrder(IDirect3D9& d3d, const CDeviceEnumeration& enumeration,
+                                           HWND window)
+{
+    const HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+    std::vector<AdapterEntry*> order;
+    for (UINT a = 0; a < enumeration.AdapterCount(); ++a) {
+        AdapterEntry* adapter = enumeration.Adapter(a);
+        if (d3d.GetAdapterMonitor(adapter->adapterOrdinal) == monitor)
+            order.insert(order.begin(), adapter);
+        else
+            order.push_back(adapter);
+    }
+    return order;
+}
+
 } // namespace
+
+HMONITOR CGraphicsApp::FullScreenMonitor() const
+{
+    const FormatCombo* combo = settings.fullScreenMode.combo;
+    return d3d && combo ? d3d->GetAdapterMonitor(combo->adapterOrdinal) : nullptr;
+}
 
 bool CGraphicsApp::FindBestWindowedSettings(bool requireHal, bool requireReference)
 {
@@ -85,8 +112,8 @@ bool CGraphicsApp::FindBestFullScreenSettings(bool requireHal, bool requireRefer
     FormatCombo* bestCombo = nullptr;
     D3DDISPLAYMODE bestDesktop{};
     bool done = false;
-    for (UINT a = 0; a < enumeration.AdapterCount() && !done; ++a) {
-        AdapterEntry* adapter = enumeration.Adapter(a);
+    for (AdapterEntry* adapter : FullScreenOrder(*d3d.Get(), enumeration, mainWindow)) {
+        if (done) break;
         D3DDISPLAYMODE desktop{};
         if (FAILED(d3d->GetAdapterDisplayMode(adapter->adapterOrdinal, &desktop))) continue;
         for (UINT d = 0; d < adapter->deviceEntries.Count() && !done; ++d) {

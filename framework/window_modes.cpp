@@ -17,6 +17,8 @@ HRESULT CGraphicsApp::SwitchFullScreen()
     suppressResize = true;
     // Where the window is now, not where it was at its last size change: it may have moved since.
     if (windowed) ReadWindowRect();
+    // Full screen goes on the monitor the window is on now; the player may have moved it there.
+    if (windowed) FindBestFullScreenSettings(false, false);
     windowed = !windowed;
     settings.windowed = windowed;
     HRESULT hr = ApplyWindowMode();
@@ -29,6 +31,7 @@ HRESULT CGraphicsApp::SwitchFullScreen()
             // Some drivers (Wine among them) cannot reset a full-screen device back into a
             // window when the desktop mode cannot be set again; a new device can still be made.
             if (FAILED(hr) && windowed) hr = RecreateDevice();
+            hr = WaitIfLost(hr); // reset into the new mode when the device is back
         } else {
             hr = RecreateDevice();
         }
@@ -55,7 +58,7 @@ HRESULT CGraphicsApp::SwitchFullScreen()
 HRESULT CGraphicsApp::RecreateDevice()
 {
     ReleaseDevice();
-    return InitDevice();
+    return WaitIfLost(InitDevice());
 }
 
 HRESULT CGraphicsApp::ReturnToWindowed()

@@ -58,4 +58,15 @@ HWND Create(HWND owner)
                            kInitialSize, owner, nullptr, nullptr, nullptr);
 }
 
+void CoverMonitor(HWND popup, HMONITOR monitor)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!monitor) monitor = MonitorFromWindow(popup, MONITOR_DEFAULTTOPRIMARY);
+    if (!GetMonitorInfoW(monitor, &info)) return; // the device then places it as it can
+    const RECT& area = info.rcMonitor;
+    SetWindowPos(popup, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace fullscreen_window

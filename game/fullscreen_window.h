@@ -28,6 +28,9 @@ constexpr wchar_t kClassName[] = L"Fullscreen Window";
 
 /// Registers the class and creates the hidden popup owned by owner. Returns null on failure.
 HWND Create(HWND owner);
+/// Places the popup over the whole of monitor (the full-screen adapter's; null: the one the popup
+/// is on), so full screen shows where the device draws rather than at the primary monitor's corner.
+void CoverMonitor(HWND popup, HMONITOR monitor);
 /// Routes the popup's messages to commands (null: default processing only).
 void SetCommands(FullscreenCommands* commands);
 

@@ -49,7 +49,7 @@ public:
     /// Releases the device objects; the piece table is unbound before the scene goes.
     void DestroyDeviceObjects();
 
-    /// The turn under a cursor at (x, y) in the 3D area's client coordinates, if a target is nearest.
+    /// The turn under a cursor at (x, y) in back-buffer pixels, if a target is nearest.
     bool Pick(float x, float y, UINT backBufferWidth, UINT backBufferHeight, const D3DXMATRIX& world,
               int& code) const;
 

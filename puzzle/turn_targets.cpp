@@ -101,6 +101,33 @@ HRESULT CTurnTargets::BuildTurnTargets(IDirect3DDevice9* device)
     return S_OK;
 }
 
+D3DXVECTOR2 CursorInBackBuffer(POINT cursor, SIZE area, UINT backBufferWidth, UINT backBufferHeight)
+{
+    D3DXVECTOR2 pixel(static_cast<float>(cursor.x), static_cast<float>(cursor.y));
+    if (area.cx > 0) pixel.x *= static_cast<float>(backBufferWidth) / static_cast<float>(area.cx);
+    if (area.cy > 0) pixel.y *= static_cast<float>(backBufferHeight) / static_cast<float>(area.cy);
+    return pixel;
+}
+
+bool PointInBackBuffer(HWND window, POINT screen, UINT backBufferWidth, UINT backBufferHeight,
+                       D3DXVECTOR2& cursor)
+{
+    // Client coordinates in both modes: a full-screen popup need not sit at the primary
+    // monitor's corner.
+    RECT client;
+    if (!ScreenToClient(window, &screen) || !GetClientRect(window, &client)) return false;
+    cursor = CursorInBackBuffer(screen, {client.right - client.left, client.bottom - client.top},
+                                backBufferWidth, backBufferHeight);
+    return true;
+}
+
+bool ReadCursorInBackBuffer(HWND window, UINT backBufferWidth, UINT backBufferHeight, D3DXVECTOR2& cursor)
+{
+    POINT screen;
+    return GetCursorPos(&screen) &&
+           PointInBackBuffer(window, screen, backBufferWidth, backBufferHeight, cursor);
+}
+
 bool PickTurnTarget(const CTurnTargets& targets, CSceneMesh* pickMesh, const PickView& view, TurnCode& code)
 {
     const float width = static_cast<float>(view.backBufferWidth);

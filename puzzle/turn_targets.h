@@ -40,13 +40,27 @@ private:
     bool built = false;
 };
 
-/// What the pick needs of the view: the cursor in client coordinates of the 3D area, the back
-/// buffer's size and the matrices the cube is drawn with.
+/// What the pick needs of the view: the cursor in back-buffer pixels, the back buffer's size and
+/// the matrices the cube is drawn with.
 struct PickView {
     float cursorX, cursorY;
     UINT backBufferWidth, backBufferHeight;
     D3DXMATRIX projection, world, view;
 };
+
+/// The cursor in back-buffer pixels, from its place in the 3D area's client coordinates and the size
+/// of that area. On a scaled display a program without DPI awareness reads logical cursor and window
+/// coordinates while a full-screen back buffer has the physical pixels, and a windowed back buffer
+/// can lag a resize; Present stretches the back buffer over the whole area, so each axis scales on
+/// its own. An empty area leaves the cursor as it is.
+D3DXVECTOR2 CursorInBackBuffer(POINT cursor, SIZE area, UINT backBufferWidth, UINT backBufferHeight);
+/// A point on the screen (a press where it was made) over window (the one rendered into) as
+/// CursorInBackBuffer gives it; false when the window cannot tell.
+bool PointInBackBuffer(HWND window, POINT screen, UINT backBufferWidth, UINT backBufferHeight,
+                       D3DXVECTOR2& cursor);
+/// Reads the cursor over window (the one rendered into) as CursorInBackBuffer gives it; false when
+/// the window cannot tell.
+bool ReadCursorInBackBuffer(HWND window, UINT backBufferWidth, UINT backBufferHeight, D3DXVECTOR2& cursor);
 
 /// True when the nearest thing under the cursor is a turn target; code then holds its turn.
 /// A body hit nearer than every target, or no hit at all, gives false (code is set to 0 by the

@@ -8,8 +8,11 @@ BUILD="${TESSARON_BUILD:-$ROOT/build}"
 PREFIX="$BUILD/wine-prefix"        # the player's
 TEST_PREFIX="$BUILD/test-prefix"
 
+# locales: the sources from which a scenario compiles a Japanese locale into the build tree
+# (the game on a multi-byte code page); x11-xserver-utils: xmodmap, keys for typing Russian.
 PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-          xvfb xauth xdotool x11-utils openbox imagemagick fonts-liberation fonts-wine fp-utils googletest)
+          xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick fonts-liberation fonts-wine
+          fp-utils googletest locales)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

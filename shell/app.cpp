@@ -9,13 +9,19 @@
 
 namespace {
 
+/// A program started hidden would run unseen, with no way for the player to reach it (a
+/// launcher or a script may ask for that): it shows normally instead.
+int VisibleShowCommand(int showCommand)
+{
+    return showCommand == SW_HIDE ? SW_SHOWNORMAL : showCommand;
+}
+
 /// Whether a start with `showCommand` puts the main window on the screen. A program started
-/// minimised (or hidden) shows nothing, so no splash either: it would stay until the first
-/// frame, which a minimised window never draws.
+/// minimised shows nothing, so no splash either: it would stay until the first frame, which a
+/// minimised window never draws.
 bool ShowsOnScreen(int showCommand)
 {
     switch (showCommand) {
-    case SW_HIDE:
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE:
@@ -26,23 +32,36 @@ bool ShowsOnScreen(int showCommand)
     }
 }
 
+/// While there is nothing to draw (the device is lost, the game paused) the idle step waits this
+/// long for a message before it looks again, instead of spinning a core.
+constexpr DWORD kNothingToDrawWaitMs = 50;
+
+bool WaitForMessageOrTimeout()
+{
+    MsgWaitForMultipleObjectsEx(0, nullptr, kNothingToDrawWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    return true;
+}
+
 } // namespace
 
 bool CApp::InitInstance()
 {
     // The Direct3D object loads the graphics driver while the windows, settings and splash are made.
     earlyDirect3D = std::make_unique<CEarlyDirect3D>();
-    CSplashWnd::EnableSplash(ShowsOnScreen(StartupShowCommand())); // an ordinary start shows the splash
+    const int showCommand = VisibleShowCommand(StartupShowCommand());
+    CSplashWnd::EnableSplash(ShowsOnScreen(showCommand)); // an ordinary start shows the splash
 
     auto frame = std::make_unique<CAppFrameWnd>();
-    auto form = std::make_unique<CAppForm>();
+    std::unique_ptr<CAppForm> form = CreateForm();
     CAppForm* game = form.get();
     game->earlyDirect3D = earlyDirect3D.get();
     if (!frame->LoadFrame(IDR_MAINFRAME, std::move(form))) return false;
     SetMainFrame(std::move(frame));
     // As the program was started (a shortcut may say maximised or minimised); the stored
     // window place is the frame's normal position either way.
-    MainFrame()->InitialUpdateFrame(StartupShowCommand());
+    MainFrame()->InitialUpdateFrame(showCommand);
+    // The first ShowWindow of a process may take the launcher's show command instead of ours.
+    if (!IsWindowVisible(MainWindow())) ShowWindow(MainWindow(), SW_SHOWNORMAL);
     if (!game->active) return false;
 
     SetWindowTextW(MainWindow(), kAppWindowTitle);
@@ -54,14 +73,19 @@ bool CApp::OnIdle(long)
 {
     if (IsIconic(MainWindow())) return false; // nothing to draw until a message comes
     CAppForm* game = CAppForm::Instance();
-    if (!game || !game->active) return true;
+    if (!game || !game->active) return WaitForMessageOrTimeout();
     // The main window's first paint draws the first frame: from then on the splash only hides
     // the cube, so it goes before the next frame rather than after it.
     if (game->FrameShown()) CSplashWnd::CloseSplashIfOpen();
-    game->RenderStep();
+    const bool drawing = game->RenderStep();
     CSplashWnd::CloseSplashIfOpen();
     resourceReport.SampleWhenDue();
-    return true;
+    return drawing || WaitForMessageOrTimeout();
+}
+
+std::unique_ptr<CAppForm> CApp::CreateForm()
+{
+    return std::make_unique<CAppForm>();
 }
 
 int CApp::ExitInstance(int exitCode)

@@ -11,13 +11,17 @@
 /// The document of the single-document arrangement: the game keeps no document data.
 class CAppDoc {};
 
+class CAppForm;
+
 class CApp : public CApplication {
 protected:
     bool InitInstance() override;
     bool OnIdle(long idleCount) override;
     int ExitInstance(int exitCode) override;
+    /// The form of the game; tests make one with settings and a Direct3D object of their own.
+    virtual std::unique_ptr<CAppForm> CreateForm();
 
 private:
-    ResourceReport resourceReport; ///< opt-in, for soak tests
+    ResourceReport resourceReport;                 ///< opt-in, for soak tests
     std::unique_ptr<CEarlyDirect3D> earlyDirect3D; ///< made first thing, taken by the 3D application
 };

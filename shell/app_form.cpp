@@ -154,10 +154,12 @@ bool CAppForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     return CFormView::OnMessage(message, wParam, lParam, result);
 }
 
-void CAppForm::RenderStep()
+bool CAppForm::RenderStep()
 {
+    // A full-screen device lost to another window (Alt+Tab, the lock screen) comes back as a window.
     if (!windowed && device && FAILED(device->TestCooperativeLevel())) ReturnToWindowed();
     RenderFrame(); // failures have been handled inside; the next idle call tries again
+    return !deviceLost;
 }
 
 void CAppForm::AskPlayerName()
@@ -214,6 +216,7 @@ HRESULT CAppForm::ApplyWindowMode()
         BindInputDevices(input, topLevelWindow); // a device that cannot be bound is read as failed
     } else {
         if (IsIconic(fullscreenWindow)) ShowWindow(fullscreenWindow, SW_RESTORE);
+        fullscreen_window::CoverMonitor(fullscreenWindow, FullScreenMonitor());
         ShowWindow(fullscreenWindow, SW_SHOW);
         mainWindow = fullscreenWindow;
         BindInputDevices(input, fullscreenWindow);
@@ -301,14 +304,12 @@ HRESULT CAppForm::ShutdownScene()
 
 bool CAppForm::PickAt(std::optional<POINT> pressPoint, int& code)
 {
-    POINT cursor;
-    if (pressPoint)
-        cursor = *pressPoint;
-    else if (!GetCursorPos(&cursor))
-        return false;
-    if (windowed) ScreenToClient(formWindow, &cursor);
-    return scene.Pick(static_cast<float>(cursor.x), static_cast<float>(cursor.y), backBufferDesc.Width,
-                      backBufferDesc.Height, view.WorldMatrix, code);
+    D3DXVECTOR2 cursor;
+    const UINT width = backBufferDesc.Width, height = backBufferDesc.Height;
+    const bool placed = pressPoint ? PointInBackBuffer(mainWindow, *pressPoint, width, height, cursor)
+                                   : ReadCursorInBackBuffer(mainWindow, width, height, cursor);
+    if (!placed) return false;
+    return scene.Pick(cursor.x, cursor.y, width, height, view.WorldMatrix, code);
 }
 
 float CAppForm::BackBufferAspect() const

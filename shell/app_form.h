@@ -39,8 +39,9 @@ public:
     static CAppForm* Instance();
 
     /// Steps 3 and 4 of the idle step: back to the window if full screen became unusable,
-    /// then one frame. The paint step shares them.
-    void RenderStep();
+    /// then one frame. The paint step shares them. False while the device is lost: there is
+    /// nothing to draw until it is back, so the idle step may wait.
+    bool RenderStep();
 
     // The 3D application's operations.
     HRESULT ApplyWindowMode() override;

@@ -2,9 +2,35 @@
 
 #include "resources/resource.h"
 
+#include <cwchar>
+
 namespace {
 
 const wchar_t kFrameClass[] = L"TessaronFrameWindow";
+const wchar_t kDialogClass[] = L"#32770"; ///< every modal dialog and message box
+
+/// The dialog that `owner` is disabled for (this thread's, shown yet or not), or null.
+HWND ModalDialogOf(HWND owner)
+{
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(param);
+            wchar_t name[8] = {};
+            GetClassNameW(window, name, 8);
+            if (GetWindow(window, GW_OWNER) != search.owner || std::wcscmp(name, kDialogClass) != 0 ||
+                !IsWindowEnabled(window))
+                return TRUE;
+            search.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 } // namespace
 
@@ -56,11 +82,12 @@ bool CFrameWindow::LoadFrame(UINT resourceId, std::unique_ptr<CFormView> formVie
         return false;
     }
 
-    auto bigIcon = static_cast<HICON>(LoadImageW(resources, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    auto smallIcon = static_cast<HICON>(LoadImageW(resources, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), 0));
+    auto bigIcon =
+        static_cast<HICON>(LoadImageW(resources, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    auto smallIcon =
+        static_cast<HICON>(LoadImageW(resources, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     if (bigIcon) SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     if (smallIcon) SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     return true;
@@ -102,9 +129,30 @@ void CFrameWindow::OnDestroy()
     if (quitOnDestroy) PostQuitMessage(0);
 }
 
+bool CFrameWindow::OnClose()
+{
+    if (IsWindowEnabled(hwnd)) return false;
+    // A modal dialog runs: destroying the frame now would destroy the view under the command
+    // that is waiting for the dialog. The dialog is cancelled (changing nothing), and the close
+    // is made again once the frame is enabled, which happens as the dialog ends.
+    closeAfterModal = true;
+    if (HWND dialog = ModalDialogOf(hwnd)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+}
+
+void CFrameWindow::OnEnable(bool enabled)
+{
+    if (!enabled || !closeAfterModal) return;
+    closeAfterModal = false;
+    // Posted: the dialog's loop ends before it would take another message, so the close reaches
+    // the loop of whoever opened the dialog.
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
 bool CFrameWindow::OnSize(UINT type, int width, int height)
 {
-    if (type != SIZE_MINIMIZED && view && view->Handle()) MoveWindow(view->Handle(), 0, 0, width, height, TRUE);
+    if (type != SIZE_MINIMIZED && view && view->Handle())
+        MoveWindow(view->Handle(), 0, 0, width, height, TRUE);
     return false;
 }
 

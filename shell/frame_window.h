@@ -3,6 +3,10 @@
 // accelerators, holding one form view that covers its client area. Commands go to the view's
 // command map first, then to the frame's own (the exit command). The enable rules of both are
 // applied whenever a popup menu is about to show.
+// A close request that arrives while a modal dialog of the frame is open (a fatal error met
+// while the dialog runs, or a close from outside) ends that dialog first and closes the frame
+// only once the dialog's loop has returned, so the command that opened the dialog never goes
+// on in a destroyed frame or view.
 
 #include "shell/command_map.h"
 #include "shell/form_view.h"
@@ -35,6 +39,8 @@ protected:
 
     int OnCreate(CREATESTRUCTW& create) override; ///< creates the view
     void OnDestroy() override;
+    bool OnClose() override;
+    void OnEnable(bool enabled) override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnCommand(UINT id, UINT notifyCode, HWND control) override;
     bool OnInitMenuPopup(HMENU popup) override;
@@ -46,4 +52,5 @@ private:
     CCommandMap frameCommands;
     HACCEL accelerators = nullptr;
     bool quitOnDestroy = false;
+    bool closeAfterModal = false; ///< a close came while a modal dialog disabled the frame
 };

@@ -78,10 +78,12 @@ void ReadChampionTable(HKEY key, ChampionTable& table)
     table.FromBlock(block);
 }
 
+// Of the readings an earlier version's value may have, the one naming an existing file wins.
 std::string ReadPicturePath(HKEY key)
 {
     char buffer[kPathBufferSize];
-    ReadStringSetting(key, kPathPicture, buffer, kPathBufferSize, kDefaultPicturePath);
+    ReadStringSetting(key, kPathPicture, buffer, kPathBufferSize, kDefaultPicturePath,
+                      [](const std::string& path) { return CanOpenForReading1251(path.c_str()); });
     return buffer;
 }
 

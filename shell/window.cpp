@@ -74,6 +74,11 @@ bool CWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
     case WM_DESTROY:
         OnDestroy();
         return false;
+    case WM_CLOSE:
+        return OnClose();
+    case WM_ENABLE:
+        OnEnable(wParam != 0);
+        return false;
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SIZE:

@@ -35,7 +35,9 @@ protected:
 
     // Typed handlers: each returns true when it handled the message.
     virtual int OnCreate(CREATESTRUCTW&) { return 0; } ///< 0 to go on, -1 to fail the creation
-    virtual void OnDestroy() {}                         ///< default processing follows
+    virtual void OnDestroy() {}                        ///< default processing follows
+    virtual bool OnClose() { return false; }           ///< true keeps the window (default: destroy)
+    virtual void OnEnable(bool /*enabled*/) {}         ///< default processing follows
     virtual bool OnCommand(UINT /*id*/, UINT /*notifyCode*/, HWND /*control*/) { return false; }
     virtual bool OnSize(UINT /*type*/, int /*width*/, int /*height*/) { return false; }
     virtual bool OnPaint() { return false; }

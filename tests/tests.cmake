@@ -33,6 +33,17 @@ foreach(source ${TEST_SOURCES})
   set_tests_properties(${target} PROPERTIES TIMEOUT 300 LABELS unit)
 endforeach()
 
+# Delay imports that fail as on a player's system without the library (a DLL that exists
+# nowhere) or without the function (kernel32 has no HtmlHelpW), for the failure hook's test.
+set(missing ${CMAKE_BINARY_DIR}/delay_imports/missing)
+file(WRITE ${missing}_library.def "LIBRARY tessaron_absent.dll\nEXPORTS\nAbsentLibraryChooseColorW == ChooseColorW\n")
+file(WRITE ${missing}_function.def "LIBRARY kernel32.dll\nEXPORTS\nMissingFunctionHtmlHelpW == HtmlHelpW\n")
+tessaron_delay_import_library(${missing}_library.def tessaron_absent.dll ${missing}_library.a)
+tessaron_delay_import_library(${missing}_function.def kernel32.dll ${missing}_function.a)
+add_custom_target(missing_delay_imports DEPENDS ${missing}_library.a ${missing}_function.a)
+add_dependencies(shell_services_test missing_delay_imports)
+target_link_libraries(shell_services_test PRIVATE ${missing}_library.a ${missing}_function.a)
+
 # End-to-end scenarios: the real program driven under the test display as a person would,
 # in a Wine prefix of their own. Each tests/e2e/<name>_e2e.py is one test.
 find_program(PYTHON3_EXECUTABLE python3 REQUIRED)

@@ -57,18 +57,65 @@ def copy_game(build_dir, scenario):
     return target
 
 
+def compiled_locale(build_dir, name):
+    """The LOCPATH folder holding locale `name` (such as "ja_JP.UTF-8"), compiled once from the
+    machine's locale sources into build/locales; the machine's own locales stay as they are."""
+    folder = os.path.join(build_dir, "locales")
+    target = os.path.join(folder, name)
+    if not os.path.exists(target):
+        source, charset = name.split(".")
+        scratch = "%s.%d" % (target, os.getpid())
+        shutil.rmtree(scratch, ignore_errors=True)
+        os.makedirs(folder, exist_ok=True)
+        # localedef warns (and exits 1) about details of some sources; what counts is the result.
+        out = subprocess.run(["localedef", "-i", source, "-f", charset, scratch], capture_output=True, text=True)
+        if not os.path.exists(os.path.join(scratch, "LC_CTYPE")):
+            raise RuntimeError("localedef could not compile %s: %s" % (name, out.stderr.strip()))
+        os.replace(scratch, target)
+    return folder
+
+
+@contextlib.contextmanager
+def typeable(text):
+    """While the block runs, the non-ASCII characters of `text` have keys of their own in the X
+    keymap, two to a key (plain and shifted), so that xdotool types them without rebinding its
+    one spare key for each character (Wine under a multi-byte locale often drops such a character
+    or reads it as the one bound before). Two to a key: of a dozen newly bound keys, Wine reads only
+    the first seven or so."""
+    keymap = subprocess.run(["xmodmap", "-pke"], capture_output=True, text=True, check=True).stdout
+    spare = [int(code) for code in re.findall(r"^keycode\s+(\d+) =\s*$", keymap, re.M)]
+    characters = ["U%04X" % ord(c) for c in sorted({c for c in text if ord(c) > 127})]
+    pairs = [characters[i:i + 2] for i in range(0, len(characters), 2)]
+    if len(pairs) >= len(spare):  # xdotool keeps one spare key for itself
+        raise RuntimeError("the X keymap has %d spare keys for %d characters" % (len(spare), len(characters)))
+    used = spare[:len(pairs)]
+
+    def bind(bindings):
+        subprocess.run(["xmodmap", *[arg for b in bindings for arg in ("-e", b)]], check=True)
+
+    bind(["keycode %d = %s" % (code, " ".join(pair)) for code, pair in zip(used, pairs)])
+    try:
+        yield
+    finally:
+        bind(["keycode %d =" % code for code in used])
+
+
 class GameSession:
     """One scenario's session: a warm, persistent wineserver for its prefix while it lives
     (so registry commands and starts are quick), the game started and ended in it."""
 
-    def __init__(self, build_dir, game_dir=None, prefix=None):
-        """prefix: the Wine prefix to play in (default build/e2e-prefix), made from build/test-prefix."""
+    def __init__(self, build_dir, game_dir=None, prefix=None, locale=None):
+        """prefix: the Wine prefix to play in (default build/e2e-prefix), made from build/test-prefix.
+        locale: the system's language for Wine, such as "ja_JP.UTF-8" (code page 932); Wine's default
+        otherwise (code page 1252)."""
         self.build_dir = build_dir
         self.game_dir = game_dir or os.path.join(build_dir, "game")
         self.prefix = prefix or os.path.join(build_dir, "e2e-prefix")
         self.process = None
         self.window = None
         self._prepare_prefix()
+        if locale:
+            self.env.update(LOCPATH=compiled_locale(build_dir, locale), LANG=locale, LC_ALL=locale)
         self._start_server()
 
     def _start_server(self):
@@ -154,6 +201,12 @@ class GameSession:
     def wine(self, *args, check=True):
         return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True,
                               stdin=subprocess.DEVNULL)
+
+    def code_page(self):
+        """The system's ANSI code page as Wine has taken it from the locale."""
+        out = self.wine("reg", "query", r"HKLM\System\CurrentControlSet\Control\Nls\CodePage", "/v", "ACP").stdout
+        found = re.search(rb"ACP\s+REG_SZ\s+(\d+)", out)
+        return int(found.group(1)) if found else None
 
     def delete_settings(self):
         self.wine("reg", "delete", SETTINGS_KEY, "/f", check=False)

@@ -9,19 +9,22 @@ the game with its settings written."""
 import subprocess
 import time
 
-from game_session import Scenario, differing_pixels, visible_windows
+from game_session import Scenario, differing_pixels, project, visible_windows
 
 SCREEN = (0, 0, 1024, 768)
+TARGET_1 = (-8.05, 9.06, -6.05)  # a third of the way from its base to its apex
 
 
-def wait_still(s, timeout=40):
-    """Screenshots until two in a row (0.5 s apart) show the same picture: turns have ended."""
+def wait_still(s, timeout=120, box=SCREEN):
+    """Screenshots until two in a row (0.5 s apart) show the same picture in `box`: turns have
+    ended (a 30-turn scramble takes 180 frames, over a minute on a loaded machine). A running
+    stopwatch changes the overlay every second: timed steps watch the cube only."""
     last = s.shot("still")
     deadline = time.time() + timeout
     while time.time() < deadline:
         time.sleep(0.5)
         now = s.shot("still")
-        if differing_pixels(last, now, (0, 0, 1024, 768), step=4) < 5:
+        if differing_pixels(last, now, box, step=4) < 5:
             return now
         last = now
     raise AssertionError("the cube never came to rest")
@@ -55,6 +58,16 @@ def wait_full_screen(s, label, timeout=12):
 
 def cube_changed(a, b, box):
     return differing_pixels(a, b, box)
+
+
+def wait_changed(s, before, box, failure, timeout=15):
+    """Waits for the cube in `box` to change from `before`, as a key or click must make it (a busy
+    machine can take a while to deliver it), then for stillness."""
+    deadline = time.time() + timeout
+    while cube_changed(before, s.shot("change"), box) <= 500:
+        s.check(time.time() < deadline, "%s within %d s" % (failure, timeout))
+        time.sleep(0.2)
+    return wait_still(s, box=box)
 
 
 def leave_full_screen(s):
@@ -201,20 +214,31 @@ def body(s):
 
     s.step("F2 trains: the cube is scrambled")
     session.key("F2")
-    trained = wait_still(s)
+    trained = wait_changed(s, solved_full, centre, "F2 did not scramble the cube")
     s.check(cube_changed(solved_full, trained, centre) > 500, "F2 did not scramble the cube")
 
     s.step("R resets the cube after training")
     session.key("r")
-    reset = wait_still(s)
+    reset = wait_changed(s, trained, centre, "R did not change the cube")
     s.check(cube_changed(solved_full, reset, centre) < 60, "R did not reset the cube")
+
+    s.step("a click on turn target 1 turns its layer in full screen too")
+    target = project(TARGET_1, SCREEN)
+    near = (target[0] - 120, target[1] - 80, target[0] + 200, target[1] + 200)
+    session.move(*target)
+    # Held until the turn shows, however long a frame takes on a busy machine: one press, one turn.
+    subprocess.run(["xdotool", "mousedown", "1"], check=True)
+    try:
+        clicked = wait_changed(s, reset, near, "the click on target 1 turned nothing")
+    finally:
+        subprocess.run(["xdotool", "mouseup", "1"], check=True)
 
     s.step("F3 starts a timed attempt; R is refused during it")
     session.key("F3")
-    timed = wait_still(s)
+    timed = wait_changed(s, clicked, centre, "F3 did not scramble the cube")
     s.check(cube_changed(solved_full, timed, centre) > 500, "F3 did not scramble the cube")
     session.key("r")
-    refused = wait_still(s)
+    refused = wait_still(s, box=centre)
     s.check(cube_changed(timed, refused, centre) < 60, "R reset the cube during a timed attempt")
 
     s.step("F2 ends the timed attempt, Esc returns to the window")

@@ -6,20 +6,22 @@ refused with a message. Dialogs and the message open centred on the game's windo
 from a folder with a Russian name and the picture lies in one, as Russian players keep them (the
 system's ANSI code page is 1252 here, as on most non-Russian Windows). Started as a shortcut set
 to maximised or minimised asks, the frame shows so, and the place stored at exit is still its
-normal one."""
+normal one. On a Japanese system (code page 932, multi-byte) a picture chosen in a Russian
+folder is there again after a restart."""
 
 import os
 import subprocess
 import time
 
-from game_session import (SPLASH_SIZE, TITLE, Scenario, centre_offset, champion_block, copy_game, list_rows,
-                          visible_windows)
+from game_session import (SPLASH_SIZE, TITLE, GameSession, Scenario, centre_offset, champion_block, copy_game,
+                          list_rows, typeable, visible_windows)
 
 # Basic colour swatches of the colour dialog: first one's centre and the grid's spacing.
 SWATCH_ORIGIN = (19, 53)
 SWATCH_STEP = (26, 23)
 PICTURE_RGB = (48, 192, 80)
 PICTURE_FOLDER, PICTURE_FILE = "Фоновые картинки", "фон.bmp"
+PICTURE_PATH_END = "\\%s\\%s" % (PICTURE_FOLDER, PICTURE_FILE)
 
 
 def background_at(picture, view):
@@ -123,11 +125,11 @@ def refuse_unusable_path(s):
     s.check(False, "a picture name outside Windows-1251 was never refused")
 
 
-def choose_picture(s, path, view):
+def choose_picture(s, path, view, dialog_title="Open"):
     """Chooses the picture at `path` through "Картинка фона" until it shows; a path whose typed
     Russian letters got mangled on the way (see refuse_unusable_path) is chosen again."""
     for _ in range(3):
-        dialog = open_dialog(s, 1, "Open")
+        dialog = open_dialog(s, 1, dialog_title)
         s.session.type(path)
         s.session.key("Return")
         wait_closed(s, dialog)
@@ -138,9 +140,30 @@ def choose_picture(s, path, view):
     picture_shown(s, picture, view, "chosen:")
 
 
-def stored_path(stored):
-    """"PathPicture" as the game meant it: Windows-1251 bytes, kept through the ANSI registry calls."""
-    return stored.get("PathPicture", "").encode("cp1252", "replace").decode("cp1251", "replace")
+def check_stored_path(s):
+    """"PathPicture" holds the chosen picture's Russian path as text."""
+    stored = s.session.stored().get("PathPicture", "")
+    s.check(stored.endswith(PICTURE_PATH_END), "PathPicture stored as %r" % stored[-60:])
+
+
+def japanese_system(s):
+    """The picture path on a system whose code page is multi-byte (932), where Windows-1251 bytes
+    given to the registry's ANSI functions are lost. A prefix of its own: Wine rewrites a prefix's
+    font substitutes for each new code page."""
+    s.session.shutdown()
+    s.session = GameSession(s.build_dir, s.session.game_dir, prefix=os.path.join(s.build_dir, "e2e-prefix-ja"),
+                            locale="ja_JP.UTF-8")
+    s.check(s.session.code_page() == 932, "the system's code page is %s" % s.session.code_page())
+    s.session.write_settings({"ShowNameDlg": 0, "Picture": 1, "PathPicture": "no-such-picture.jpg"})
+    path = make_picture(s.build_dir)
+    with typeable(path):
+        picture, view = start_and_look(s)
+        choose_picture(s, path, view, dialog_title="開く")
+        s.exit_game()
+    check_stored_path(s)
+    picture, view = start_and_look(s)
+    picture_shown(s, picture, view, "after restart on code page 932")
+    s.exit_game()
 
 
 def picture_shown(s, picture, view, when):
@@ -208,8 +231,7 @@ def body(s):
     stored = session.stored()
     s.check(stored.get("Picture") == 1 and stored.get("ColorBG") == 0xFFFFFFFF,
             "Picture %s, ColorBG %#x" % (stored.get("Picture"), stored.get("ColorBG", 0)))
-    expected_path = "\\%s\\%s" % (PICTURE_FOLDER, PICTURE_FILE)
-    s.check(stored_path(stored).endswith(expected_path), "PathPicture stored as %r" % stored_path(stored)[-60:])
+    check_stored_path(s)
     picture, view = start_and_look(s)
     picture_shown(s, picture, view, "after restart")
 
@@ -244,6 +266,9 @@ def body(s):
         s.exit_game()
         s.check(stored_place(session) == {"Left": x, "Top": y, "Width": x + 700, "Height": y + 600},
                 "stored %s for the frame at %s" % (stored_place(session), (x, y)))
+
+    s.step("on a Japanese system (code page 932): a picture in a Russian folder, chosen, is back after a restart")
+    japanese_system(s)
 
 
 if __name__ == "__main__":

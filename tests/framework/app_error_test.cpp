@@ -8,7 +8,7 @@ namespace {
 const std::wstring kFatalSuffix = L"\n\nThis sample will now exit.";
 
 class ShowErrorBoxes : public testing::Test {
-  protected:
+protected:
     ErrorBoxCapture capture;
     TestWindows& windows = SharedTestWindows();
     RecordingApp app{windows};
@@ -59,6 +59,27 @@ TEST_F(ShowErrorBoxes, FatalWithoutMainWindowOnlyShows)
     app.ShowError(AppError::NoDirect3D, MessageKind::Fatal);
     EXPECT_EQ(capture.Boxes().size(), 1u);
     EXPECT_EQ(windows.Received(WM_CLOSE), 0);
+}
+
+TEST(ErrorBoxAtExit, ShowsWhileTheQuitWaitsAndKeepsItsExitCode)
+{
+    error_box_testing::Capture(nullptr); // the real box, no fatal message so far
+    static bool shown = false;
+    // Runs inside the box's own loop, if it has one.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (HWND box = FindWindowW(L"#32770", L"Exit")) {
+            shown = true;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    });
+    PostQuitMessage(5); // the main window is gone: the loop is to end
+    ReportError(AppError::NonZeroRefCount, MessageKind::Fatal, L"Exit", nullptr);
+    KillTimer(nullptr, timer);
+    error_box_testing::Capture(nullptr);
+    EXPECT_TRUE(shown) << "the box vanished unseen";
+    MSG quit;
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 5u);
 }
 
 TEST(ErrorText, CodesMapToTheirMessages)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 using Calls = std::vector<std::string>;
@@ -19,7 +20,7 @@ const std::wstring kFatalSuffix = L"\n\nThis sample will now exit.";
 // ---- On Wine's real device ------------------------------------------------------------------
 
 class RealDevice : public testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         app = std::make_unique<RecordingApp>(windows);
@@ -190,7 +191,7 @@ namespace {
 constexpr DWORD kHardwareTnL = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
 
 class StandIn : public testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         FakeDirect3D::Adapter& adapter = d3d.adapters[0];
@@ -247,9 +248,12 @@ TEST_F(StandIn, LostDeviceWaitsThenResetsThenDraws)
 
     hal.cooperativeLevel = D3DERR_DEVICENOTRESET;
     d3d.adapters[0].desktop.Format = D3DFMT_R5G6B5; // the desktop changed meanwhile
+    hal.resetResults = {D3DERR_DEVICELOST};         // and is lost again before the first reset
     EXPECT_EQ(app->RenderFrame(), S_OK);
-    EXPECT_EQ(app->calls, (Calls{"OnDeviceLost", "OnDeviceReset"}));
-    EXPECT_EQ(hal.resetCalls, 1);
+    EXPECT_EQ(app->RenderFrame(), S_OK);
+    EXPECT_EQ(app->calls, (Calls{"OnDeviceLost", "OnDeviceReset"})) << "each half once";
+    EXPECT_EQ(hal.resetCalls, 2);
+    EXPECT_TRUE(capture.Boxes().empty());
     EXPECT_EQ(hal.lastParameters.BackBufferFormat, D3DFMT_R5G6B5);
     EXPECT_TRUE(app->deviceLost) << "cleared by the next call that finds the device usable";
     EXPECT_EQ(hal.presentCalls, 1);
@@ -324,7 +328,7 @@ TEST_F(StandIn, MissingMediaSkipsTheFallbackAndIsFatal)
     EXPECT_FALSE(app->active);
 }
 
-TEST_F(StandIn, ResetFailureOnResizeIsFatal)
+TEST_F(StandIn, ResetFailureOnResizeIsFatalUnlessTheDeviceIsLost)
 {
     ASSERT_EQ(Create(), S_OK);
     hal.resetResult = D3DERR_INVALIDCALL;
@@ -342,6 +346,18 @@ TEST_F(StandIn, ResetFailureOnResizeIsFatal)
     EXPECT_EQ(app->HandleSizeChange(), D3DERR_OUTOFVIDEOMEMORY);
     ASSERT_EQ(capture.Boxes().size(), 1u);
     EXPECT_EQ(capture.Boxes()[0].text, L"Not enough video memory." + kFatalSuffix);
+
+    // Lost before a frame could tell: the reset waits until Windows gives the device back.
+    capture.Reset();
+    hal.resetResults = {D3DERR_DEVICELOST};
+    hal.cooperativeLevels = {D3DERR_DEVICENOTRESET};
+    hal.resetResult = S_OK;
+    Resize(windows.view, 360, 280);
+    EXPECT_EQ(app->HandleSizeChange(), S_OK);
+    EXPECT_TRUE(app->deviceLost);
+    EXPECT_EQ(app->RenderFrame(), S_OK);
+    EXPECT_EQ(hal.lastParameters.BackBufferWidth, 360u);
+    EXPECT_TRUE(capture.Boxes().empty());
 }
 
 TEST_F(StandIn, FailingOnDeviceResetAfterAResetReleasesTheObjects)
@@ -416,12 +432,35 @@ TEST_F(StandIn, FullScreenAndBackOnTheSameDeviceReset)
     EXPECT_TRUE(capture.Boxes().empty());
 }
 
+TEST_F(StandIn, FullScreenGoesOnTheMonitorTheWindowIsOn)
+{
+    FakeDirect3D::Adapter second = d3d.adapters[0];
+    second.desktop = {1280, 1024, 60, D3DFMT_X8R8G8B8};
+    second.modes = {second.desktop};
+    d3d.adapters.push_back(second);
+    const HMONITOR windowMonitor = MonitorFromWindow(windows.view, MONITOR_DEFAULTTOPRIMARY);
+    const HMONITOR elsewhere = reinterpret_cast<HMONITOR>(~reinterpret_cast<UINT_PTR>(windowMonitor));
+    d3d.adapters[0].monitor = elsewhere;
+    d3d.adapters[1].monitor = windowMonitor;
+    ASSERT_EQ(Create(), S_OK);
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+    EXPECT_EQ(hal.lastParameters.BackBufferWidth, 1280u) << "the second adapter's mode";
+    EXPECT_EQ(app->FullScreenMonitor(), windowMonitor);
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+
+    // The player drags the window onto the first adapter's monitor.
+    std::swap(d3d.adapters[0].monitor, d3d.adapters[1].monitor);
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+    EXPECT_EQ(hal.lastParameters.BackBufferWidth, 1024u) << "the first adapter's mode";
+    EXPECT_TRUE(capture.Boxes().empty());
+}
+
 namespace {
 
 /// Makes the shared view a child covering the client area of a frame of its own, as the
 /// form is in the game, and makes it top-level again at the end.
 class ViewInFrame {
-  public:
+public:
     explicit ViewInFrame(HWND view) : view(view)
     {
         frame = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 80, 500, 400, nullptr, nullptr,
@@ -505,6 +544,28 @@ TEST_F(StandIn, SwitchBetweenDeviceTypesRecreatesTheDevice)
     EXPECT_TRUE(capture.Boxes().empty());
 }
 
+TEST_F(StandIn, DeviceRefusedAsLostOnTheWayToAndFromFullScreenIsWaitedFor)
+{
+    ASSERT_EQ(Create(), S_OK);
+    hal.resetResults = {D3DERR_DEVICELOST};
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+    EXPECT_TRUE(app->deviceLost);
+    // Back to a window while the screen is locked: no device for two attempts.
+    d3d.createRefusals = {D3DERR_DEVICELOST, D3DERR_DEVICELOST};
+    ASSERT_EQ(app->ReturnToWindowed(), S_OK);
+    EXPECT_FALSE(app->device);
+    EXPECT_TRUE(app->active);
+    app->ClearCalls();
+    for (int i = 0; i < 3; ++i) {
+        Sleep(2);
+        EXPECT_EQ(app->RenderFrame(), S_OK);
+    }
+    EXPECT_EQ(app->calls, (Calls{"ApplyWindowMode(windowed)", "ApplyWindowMode(windowed)", "OnDeviceCreated",
+                                 "OnDeviceReset", "AdvanceFrame", "RenderScene"}));
+    EXPECT_EQ(CreatedTypes(), std::vector<D3DDEVTYPE>(4, D3DDEVTYPE_HAL)) << "no reference device";
+    EXPECT_TRUE(capture.Boxes().empty());
+}
+
 TEST_F(StandIn, ReturnToWindowedWithoutAWindowedChoiceShowsNothing)
 {
     d3d.deviceTypeOk = [](D3DDEVTYPE, D3DFORMAT, D3DFORMAT, bool windowed) { return !windowed; };
@@ -539,6 +600,21 @@ TEST_F(StandIn, AFailedEarlyDirect3DIsTheFatalNoDirect3D)
     EXPECT_EQ(capture.Boxes()[0].text.rfind(L"Could not initialize Direct3D. You may\n", 0), 0u);
     EXPECT_FALSE(app->active);
     EXPECT_TRUE(app->calls.empty()) << "no scene without Direct3D";
+}
+
+TEST_F(StandIn, WithoutAThreadForItTheEarlyDirect3DObjectIsMadeWhenCreateNeedsIt)
+{
+    CEarlyDirect3D early(
+        [this] {
+            d3d.AddRef();
+            return static_cast<IDirect3D9*>(&d3d);
+        },
+        [](std::function<void()>) -> std::thread {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        });
+    app->earlyDirect3D = &early;
+    ASSERT_EQ(app->Create(nullptr), S_OK);
+    EXPECT_EQ(app->d3d.Get(), &d3d);
 }
 
 TEST_F(StandIn, StartFailuresAreFatal)

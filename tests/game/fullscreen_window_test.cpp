@@ -49,6 +49,18 @@ TEST_F(FullscreenWindowTest, PopupIsHiddenAndOfItsOwnClass)
     EXPECT_EQ(GetWindowLongW(popup, GWL_STYLE) & WS_POPUP, static_cast<LONG>(WS_POPUP));
 }
 
+TEST_F(FullscreenWindowTest, CoversTheWholeMonitorItIsGiven)
+{
+    const HMONITOR monitor = MonitorFromWindow(popup, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetMonitorInfoW(monitor, &info));
+    fullscreen_window::CoverMonitor(popup, monitor);
+    RECT placed;
+    GetWindowRect(popup, &placed);
+    EXPECT_TRUE(EqualRect(&placed, &info.rcMonitor));
+}
+
 TEST_F(FullscreenWindowTest, KeysActOnTheRightEdge)
 {
     Send(WM_KEYDOWN, VK_ESCAPE);

@@ -169,6 +169,25 @@ TEST_F(StartViewPick, EdgesOfTheTopCornerFacetTurnTheirRows)
     EXPECT_EQ(code, 2);
 }
 
+TEST_F(StartViewPick, OnAScaledDisplayAClickTurnsTheRowUnderTheCursor)
+{
+    // Cursor and area in logical units at 150 % and 200 %, the back buffer in physical pixels.
+    const D3DVIEWPORT9 viewport{0, 0, device.Width(), device.Height(), 0, 1};
+    const D3DXVECTOR3 target1(-8.3f, 9.06f, -6.05f);
+    D3DXVECTOR3 pixel;
+    D3DXVec3Project(&pixel, &target1, &viewport, &view.projection, &view.view, &view.world);
+    for (const float scale : {1.5f, 2.0f}) {
+        const SIZE area{std::lround(device.Width() / scale), std::lround(device.Height() / scale)};
+        const POINT logical{std::lround(pixel.x / scale), std::lround(pixel.y / scale)};
+        const D3DXVECTOR2 cursor = CursorInBackBuffer(logical, area, device.Width(), device.Height());
+        view.cursorX = cursor.x;
+        view.cursorY = cursor.y;
+        TurnCode code = 0;
+        EXPECT_TRUE(PickTurnTarget(targets, &pickMesh, view, code)) << scale;
+        EXPECT_EQ(code, 1) << scale;
+    }
+}
+
 TEST_F(StartViewPick, FacetMiddlesAndTheSpaceBesideTheCubeTurnNothing)
 {
     TurnCode code = 0;

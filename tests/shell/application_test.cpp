@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -118,7 +119,7 @@ protected:
 /// The game on a device stand-in over the real device; once it runs, its device fails.
 class FailingGameApp : public CApp {
 public:
-    enum class Fault { ResetAfterResize, SwitchBackFromFullScreen };
+    enum class Fault { ResetAfterResize, SwitchBackFromFullScreen, ResetWhilePresetsOpen };
     static constexpr DWORD kPatienceMs = 10000; ///< after that the test closes the game itself
 
     FailingGameApp(Fault fault, const RegistrySandbox& key) : fault(fault), key(key)
@@ -133,7 +134,9 @@ public:
     HWND frameWindow = nullptr;
     HWND fullscreenWindow = nullptr;
     bool closedByTest = false;
-    bool wasFullScreen = false; ///< when the fault struck
+    bool wasFullScreen = false;      ///< when the fault struck
+    bool formOutlivedDialog = false; ///< the form and frame were still there when the dialog returned
+    bool dialogLeftOpen = false;     ///< the test had to cancel the dialog
 
 protected:
     bool InitInstance() override
@@ -167,9 +170,13 @@ private:
     void Break()
     {
         start = GetTickCount();
-        if (fault == Fault::ResetAfterResize) {
-            hal.resetResult = E_FAIL;
-            SetWindowPos(frameWindow, nullptr, 0, 0, 420, 330, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (fault == Fault::ResetAfterResize) return FailResetOnResize();
+        if (fault == Fault::ResetWhilePresetsOpen) {
+            // The resize reaches the form from inside the dialog's loop.
+            shell_test::RunDialogScript(
+                [this] { return SendMessageW(frameWindow, WM_COMMAND, IDM_PRESETS, 0); },
+                [this](HWND) { FailResetOnResize(); }, &dialogLeftOpen);
+            formOutlivedDialog = CAppForm::Instance() && IsWindow(frameWindow);
             return;
         }
         SendMessageW(frameWindow, WM_COMMAND, IDM_FULL_SCREEN, 0);
@@ -180,11 +187,42 @@ private:
         SendMessageW(frameWindow, WM_COMMAND, IDM_FULL_SCREEN, 0);
     }
 
+    void FailResetOnResize()
+    {
+        hal.resetResult = E_FAIL;
+        SetWindowPos(frameWindow, nullptr, 0, 0, 420, 330, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
     Fault fault;
     const RegistrySandbox& key;
     Microsoft::WRL::ComPtr<IDirect3D9> system;
     long idleCalls = 0;
     DWORD start = 0;
+};
+
+/// The game as it starts, with settings of the test's own; it notes whether its window shows at
+/// the first idle step, then closes.
+class StartedGameApp : public CApp {
+public:
+    explicit StartedGameApp(const RegistrySandbox& key) : key(key) {}
+    bool shownAtFirstIdle = false;
+
+protected:
+    std::unique_ptr<CAppForm> CreateForm() override
+    {
+        FormSources sources;
+        sources.settingsKey = key.Path();
+        return std::make_unique<CAppForm>(sources);
+    }
+    bool OnIdle(long) override
+    {
+        shownAtFirstIdle = IsWindowVisible(MainWindow()) && !IsIconic(MainWindow());
+        PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+        return false;
+    }
+
+private:
+    const RegistrySandbox& key;
 };
 
 class ApplicationTest : public testing::Test {
@@ -224,17 +262,28 @@ TEST_F(ApplicationTest, FailedStartEndsAtOnceWithoutALoop)
     EXPECT_EQ(app.idleCalls, 0);
 }
 
+TEST_F(ApplicationTest, AGameStartedHiddenShowsItsWindow)
+{
+    RegistrySandbox key("HiddenStart");
+    key.PutDword("ShowNameDlg", 0);
+    StartedGameApp app(key);
+    EXPECT_EQ(app.Run(SW_HIDE), 0);
+    EXPECT_TRUE(app.shownAtFirstIdle) << "an invisible game would run on unseen";
+}
+
 TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
 {
-    for (auto fault :
-         {FailingGameApp::Fault::ResetAfterResize, FailingGameApp::Fault::SwitchBackFromFullScreen}) {
-        SCOPED_TRACE(fault == FailingGameApp::Fault::ResetAfterResize ? "windowed" : "full screen");
+    using Fault = FailingGameApp::Fault;
+    for (auto [fault, name] : {std::pair{Fault::ResetAfterResize, "windowed"},
+                               std::pair{Fault::SwitchBackFromFullScreen, "full screen"},
+                               std::pair{Fault::ResetWhilePresetsOpen, "Presets open"}}) {
+        SCOPED_TRACE(name);
         RegistrySandbox key("FatalClose");
         key.PutDword("ShowNameDlg", 0);
         ErrorBoxCapture boxes;
         FailingGameApp app(fault, key);
         EXPECT_EQ(app.Run(), 0) << "the exit code of a normal close";
-        EXPECT_EQ(app.wasFullScreen, fault == FailingGameApp::Fault::SwitchBackFromFullScreen);
+        EXPECT_EQ(app.wasFullScreen, fault == Fault::SwitchBackFromFullScreen);
         EXPECT_FALSE(app.closedByTest) << "the game stayed open after its fatal message";
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].text,
@@ -244,6 +293,10 @@ TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
         EXPECT_EQ(CAppForm::Instance(), nullptr) << "the form and its device are gone";
         EXPECT_EQ(app.hal.References(), 0u);
         EXPECT_TRUE(key.Get("Champions").present) << "settings written at the close";
+        if (fault == Fault::ResetWhilePresetsOpen) {
+            EXPECT_TRUE(app.formOutlivedDialog) << "closed under the command that ran the dialog";
+            EXPECT_FALSE(app.dialogLeftOpen) << "the close did not end the dialog";
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 #include "shell/registry_access.h"
 #include "shell/registry_key.h"
 
+#include "framework/code_page_1251.h"
+
 #include "support/registry_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +14,7 @@
 namespace {
 
 class RegistryAccess : public ::testing::Test {
-  protected:
+protected:
     RegistryAccess() : sandbox("RegistryAccess"), key(OpenOrCreateKey(sandbox.Root(), sandbox.Path())) {}
     RegistrySandbox sandbox;
     UniqueHKey key;
@@ -153,4 +155,23 @@ TEST_F(RegistryAccess, WritesUseTheirTypesAndSizes)
     EXPECT_EQ(b.type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(b.bytes, (std::vector<std::uint8_t>{1, 0, 2}));
     EXPECT_FALSE(sandbox.Get("Null").present);
+}
+
+TEST(StoredText, ReadingsFollowTheSystemCodePage)
+{
+    const std::string fon = WideToCp1251(L"Фон");
+    EXPECT_EQ(Cp1251OfStoredText(L"Фон", 1251, 64, nullptr), fon);
+    // Western: the earlier version stored the 1251 bytes as 1252 text.
+    EXPECT_EQ(Cp1251OfStoredText(L"Ôîí", 1252, 64, nullptr), fon);
+    // Japanese: Russian letters are 932 characters too, yet this version's text stays Russian;
+    // an earlier value survives where its bytes came through, as capitals did (half-width kana).
+    EXPECT_EQ(Cp1251OfStoredText(L"Фон", 932, 64, nullptr), fon);
+    EXPECT_EQ(Cp1251OfStoredText(L"\uFF94\uFF8E\uFF8D", 932, 64, nullptr), WideToCp1251(L"ФОН"));
+    EXPECT_EQ(Cp1251OfStoredText(L"\uFF94\uFF8E\uFF8D", 932, 2, nullptr), "??");
+
+    // "€" is 1251 byte 0x88 and 1252 byte 0x80 (1251 "Ђ"): the wanted reading wins.
+    const TextWanted dje = [](const std::string& text) { return text == "\x80"; };
+    EXPECT_EQ(Cp1251OfStoredText(L"€", 1252, 64, dje), "\x80");
+    EXPECT_EQ(Cp1251OfStoredText(L"€", 1252, 64, nullptr), "\x88");
+    EXPECT_EQ(Cp1251OfStoredText(L"Ωμ", 1252, 64, nullptr), "??");
 }

@@ -1,15 +1,19 @@
+#include "framework/code_page_1251.h"
 #include "shell/app_timer.h"
 #include "shell/com_init.h"
+#include "shell/delay_load_failure.h"
 #include "shell/grow_array.h"
-#include "framework/code_page_1251.h"
 #include "shell/media_lookup.h"
 #include "shell/text_copy.h"
 
+#include <commdlg.h>
 #include <gtest/gtest.h>
+#include <htmlhelp.h>
 
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -142,7 +146,7 @@ TEST(CopyTextBounded, CopiesAndAlwaysTerminates)
 }
 
 class MediaLookup : public testing::Test {
-  protected:
+protected:
     static constexpr const char* kProbe = "tessaron_media_probe.txt";
     void SetUp() override
     {
@@ -250,4 +254,26 @@ TEST(ComInitialization, UndoesOnlyWhatSucceeded)
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE) << "the other apartment is still there";
     CoUninitialize();
     CoUninitialize();
+}
+
+// Delay imports of this test program alone (tests/tests.cmake): ChooseColorW from a library that
+// exists nowhere, HtmlHelpW from kernel32, which has no such function.
+extern "C" BOOL WINAPI AbsentLibraryChooseColorW(LPCHOOSECOLORW);
+extern "C" HWND WINAPI MissingFunctionHtmlHelpW(HWND, LPCWSTR, UINT, DWORD_PTR);
+
+TEST(DelayLoadFailure, AMissingLibraryOrFunctionIsReportedAndTheCallFailsInsteadOfRaising)
+{
+    static std::vector<std::wstring> messages;
+    delay_load_testing::Capture([](const wchar_t* text) { messages.push_back(text); });
+    InstallDelayLoadFailureHook();
+
+    CHOOSECOLORW colour{};
+    colour.lStructSize = sizeof colour;
+    EXPECT_FALSE(AbsentLibraryChooseColorW(&colour)) << "as if the player cancelled";
+    EXPECT_FALSE(AbsentLibraryChooseColorW(&colour));
+    EXPECT_EQ(MissingFunctionHtmlHelpW(nullptr, L"tessaron.CHM", HH_DISPLAY_TOPIC, 0), nullptr);
+    ASSERT_EQ(messages.size(), 2u) << "once per function";
+    EXPECT_NE(messages[0].find(L"библиотеку tessaron_absent.dll"), std::wstring::npos) << messages[0];
+    EXPECT_NE(messages[1].find(L"kernel32.dll нет функции HtmlHelpW"), std::wstring::npos) << messages[1];
+    delay_load_testing::Capture(nullptr);
 }

@@ -18,7 +18,7 @@ std::string TestName()
 }
 
 class SettingsStore : public ::testing::Test {
-  protected:
+protected:
     bool Load(HWND frame = nullptr) { return LoadSettings(settings, sandbox.Root(), sandbox.Path(), frame); }
     void Save(HWND frame = nullptr) { SaveSettings(settings, sandbox.Root(), sandbox.Path(), frame); }
     DWORD StoredDword(const char* name) const
@@ -36,6 +36,14 @@ class SettingsStore : public ::testing::Test {
         std::fputs("not really a picture", f);
         std::fclose(f);
         pictureFile = name;
+    }
+    std::wstring StoredUnicode(const char* name) const
+    {
+        wchar_t text[64] = {};
+        DWORD size = sizeof text;
+        RegGetValueW(sandbox.Root(), Cp1251ToWide(sandbox.Path()).c_str(), Cp1251ToWide(name).c_str(),
+                     RRF_RT_REG_SZ, nullptr, text, &size);
+        return text;
     }
     ~SettingsStore() override
     {
@@ -291,14 +299,21 @@ TEST_F(SettingsStore, MissingPictureFileForcesBlackAndKeepsThePath)
 TEST_F(SettingsStore, ExistingPictureFileKeepsTheColour)
 {
     // Relative: found in the current directory. The Russian name is found whatever the system's
-    // ANSI code page (1252 under Wine's default locale).
+    // ANSI code page (1252 under Wine's default locale). Stored as the earlier version did, by the
+    // ANSI call in that code page, and saved as the Russian text it means. "Ђ.jpg" was so stored
+    // as "€.jpg", which is also 1251 text, of a file that does not exist.
     for (const std::string& name : {std::string("settings_store_test_picture.jpg"),
-                                   Utf8ToCp1251("фон настроек.jpg")}) {
+                                    Utf8ToCp1251("фон настроек.jpg"), Utf8ToCp1251("Ђ.jpg")}) {
         PutPictureFile(name);
         sandbox.PutText("PathPicture", name.c_str());
         sandbox.PutDword("ColorBG", 0xFF336699);
         ASSERT_TRUE(Load());
         EXPECT_EQ(settings.ColorBG, 0xFF336699u) << name;
+        EXPECT_EQ(settings.PathPicture, name);
+        Save();
+        EXPECT_EQ(StoredUnicode("PathPicture"), Cp1251ToWide(name)) << name;
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(settings.PathPicture, name);
         _wremove(Cp1251ToWide(name).c_str());
     }
 }

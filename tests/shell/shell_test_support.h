@@ -73,13 +73,17 @@ inline HWND FindShowingDialog()
 }
 
 /// Opens a modal dialog with `open` and, once it shows, runs `script` on it from inside its
-/// modal loop. The script should end the dialog; if it does not, the dialog is cancelled.
-inline INT_PTR RunDialogScript(const std::function<INT_PTR()>& open, const std::function<void(HWND)>& script)
+/// modal loop. The script should end the dialog; if it does not, the dialog is cancelled (and
+/// `cancelledHere`, when given, is set).
+inline INT_PTR RunDialogScript(const std::function<INT_PTR()>& open, const std::function<void(HWND)>& script,
+                               bool* cancelledHere = nullptr)
 {
     static const std::function<void(HWND)>* pending = nullptr;
     static int ticks = 0;
+    static bool* cancelled = nullptr;
     pending = &script;
     ticks = 0;
+    cancelled = cancelledHere;
     UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
         HWND dialog = FindShowingDialog();
         if (!dialog) return;
@@ -88,19 +92,22 @@ inline INT_PTR RunDialogScript(const std::function<INT_PTR()>& open, const std::
             pending = nullptr;
             (*run)(dialog);
         } else if (++ticks > 50) {
+            if (cancelled) *cancelled = true;
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         }
     });
     INT_PTR result = open();
     KillTimer(nullptr, timer);
     pending = nullptr;
+    cancelled = nullptr;
     return result;
 }
 
 /// Types characters into a control as the keyboard would deliver them.
 inline void TypeText(HWND control, const std::wstring& text)
 {
-    for (wchar_t c : text) SendMessageW(control, WM_CHAR, c, 1);
+    for (wchar_t c : text)
+        SendMessageW(control, WM_CHAR, c, 1);
 }
 
 inline std::wstring TextOf(HWND window)

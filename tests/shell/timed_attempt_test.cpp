@@ -236,6 +236,64 @@ TEST_F(TimedAttemptTest, SolvedAttemptIsRecordedSavedAndShownAtTheNextStart)
     EndGame();
 }
 
+TEST_F(TimedAttemptTest, LostDeviceIsWaitedOutAndTheAttemptGoesOn)
+{
+    PrepareSettings(key);
+    Microsoft::WRL::ComPtr<IDirect3D9> system;
+    system.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    ASSERT_TRUE(system);
+    FakeDirect3D standInD3d = FakeDirect3D::SingleHalAdapter();
+    standInD3d.real = system.Get();
+    FakeDevice hal;
+    standInD3d.devices[D3DDEVTYPE_HAL] = &hal;
+    direct3d = &standInD3d;
+    ErrorBoxCapture boxes;
+    CAppForm* form = StartGame();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->active) << "the 3D application did not start";
+    SendMessageW(frame->Handle(), WM_COMMAND, IDM_TIMED_SOLVE, 0);
+    RenderUntilStill(*form);
+    for (TurnCode turn : {3, 8}) {
+        ASSERT_TRUE(form->turns.StartTurn(turn));
+        RenderUntilStill(*form);
+    }
+    const CubeModel::Arrangement arrangement = form->cube.CurrentArrangement();
+    const std::vector<TurnCode> history = form->turns.TurnHistory;
+    ASSERT_EQ(history.size(), 2u);
+
+    // The screen is locked: Windows keeps the device for three looks, then wants it reset and
+    // refuses the first reset. The player resizes the window meanwhile.
+    hal.presentResults = {D3DERR_DEVICELOST};
+    hal.cooperativeLevels = {D3DERR_DEVICELOST, D3DERR_DEVICELOST, D3DERR_DEVICELOST, D3DERR_DEVICENOTRESET,
+                             D3DERR_DEVICENOTRESET};
+    hal.resetResults = {D3DERR_DEVICELOST};
+    RenderFrames(*form, 1);
+    ASSERT_TRUE(form->deviceLost);
+    SetWindowPos(frame->Handle(), nullptr, 0, 0, 360, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    shell_test::PumpPending();
+    EXPECT_EQ(hal.resetCalls, 0) << "a lost device cannot be reset";
+    now += 40;
+    const int offered = hal.presentCalls;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(form->RenderStep()) << "nothing to draw: the idle step waits";
+    EXPECT_EQ(hal.presentCalls, offered);
+    for (int i = 0; i < 5 && hal.presentCalls == offered; ++i)
+        RenderFrames(*form, 1);
+
+    EXPECT_EQ(hal.resetCalls, 2);
+    EXPECT_TRUE(form->RenderStep());
+    RECT client;
+    GetClientRect(form->mainWindow, &client);
+    EXPECT_EQ(form->backBufferDesc.Width, static_cast<UINT>(client.right)) << "the size of the resize";
+    EXPECT_EQ(form->backBufferDesc.Height, static_cast<UINT>(client.bottom));
+    EXPECT_EQ(std::memcmp(form->cube.CurrentArrangement().data(), arrangement.data(), sizeof arrangement), 0);
+    EXPECT_EQ(form->turns.TurnHistory, history);
+    EXPECT_TRUE(form->modes.State().StopwatchRunning);
+    EXPECT_EQ(form->modes.StopwatchText(), "00:00:40");
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EndGame();
+}
+
 } // namespace
 
 TEST_F(TimedAttemptTest, FormLivesOnAPureDeviceWithoutReadingStateBack)

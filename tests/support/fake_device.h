@@ -1,10 +1,13 @@
 #pragma once
 // A device stand-in for the lost-device and failure paths that Wine's real device never
-// takes: scripted cooperative level, Reset and Present results, counted calls, and a back
-// buffer whose description follows the last present parameters. With a real device attached
+// takes: scripted cooperative level, Reset and Present results (fixed, or Windows' sequences
+// queued call by call), counted calls, and a back buffer whose description follows the last
+// present parameters. With a real device attached
 // the calls that succeed by script go on to it, so a whole scene can run on the stand-in.
 
 #include "support/device_stand_in_base.h"
+
+#include <deque>
 
 class FakeBackBuffer : public IDirect3DSurface9 {
   public:
@@ -47,12 +50,16 @@ class FakeDevice : public DeviceStandInBase {
     HRESULT cooperativeLevel = S_OK;
     HRESULT resetResult = S_OK;
     HRESULT presentResult = S_OK;
+    /// Results given one per call before the fixed ones above, e.g. a device lost for three
+    /// polls and then not reset: {D3DERR_DEVICELOST x3, D3DERR_DEVICENOTRESET}. Present's also
+    /// answer GetRenderTargetData, the way a windowed frame reaches a child window under Wine.
+    std::deque<HRESULT> cooperativeLevels, resetResults, presentResults;
     D3DCAPS9 caps{};
     FakeBackBuffer backBuffer;
 
     int testCooperativeLevelCalls = 0;
     int resetCalls = 0;
-    int presentCalls = 0;
+    int presentCalls = 0; ///< frames on their way to the screen: Present or GetRenderTargetData
     D3DPRESENT_PARAMETERS lastParameters{};
 
     /// What CreateDevice was given: the back buffer then follows these parameters.
@@ -65,7 +72,7 @@ class FakeDevice : public DeviceStandInBase {
     HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override
     {
         ++testCooperativeLevelCalls;
-        return cooperativeLevel;
+        return Next(cooperativeLevels, cooperativeLevel);
     }
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS9* out) override
     {
@@ -76,7 +83,8 @@ class FakeDevice : public DeviceStandInBase {
     HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* parameters) override
     {
         ++resetCalls;
-        if (FAILED(resetResult)) return resetResult;
+        const HRESULT scripted = Next(resetResults, resetResult);
+        if (FAILED(scripted)) return scripted;
         const HRESULT hr = real ? real->Reset(parameters) : S_OK;
         if (SUCCEEDED(hr)) Follow(*parameters);
         return hr;
@@ -85,8 +93,16 @@ class FakeDevice : public DeviceStandInBase {
                                       const RGNDATA* dirty) override
     {
         ++presentCalls;
-        if (FAILED(presentResult) || !real) return presentResult;
+        const HRESULT scripted = Next(presentResults, presentResult);
+        if (FAILED(scripted) || !real) return scripted;
         return real->Present(source, target, window, dirty);
+    }
+    HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9* copy) override
+    {
+        ++presentCalls;
+        const HRESULT scripted = Next(presentResults, presentResult);
+        if (FAILED(scripted) || !real) return scripted;
+        return real->GetRenderTargetData(target, copy);
     }
     HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
                                             IDirect3DSurface9** surface) override
@@ -98,6 +114,13 @@ class FakeDevice : public DeviceStandInBase {
     }
 
   private:
+    static HRESULT Next(std::deque<HRESULT>& queue, HRESULT otherwise)
+    {
+        if (queue.empty()) return otherwise;
+        const HRESULT next = queue.front();
+        queue.pop_front();
+        return next;
+    }
     void Follow(const D3DPRESENT_PARAMETERS& parameters)
     {
         lastParameters = parameters;

@@ -117,6 +117,11 @@ HRESULT FakeDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWind
     *device = nullptr;
     createCalls.push_back({type, flags, focusWindow, *parameters});
     if (adapter >= adapters.size()) return D3DERR_INVALIDCALL;
+    if (!createRefusals.empty()) {
+        const HRESULT refusal = createRefusals.front();
+        createRefusals.pop_front();
+        return refusal;
+    }
     auto found = devices.find(type);
     if (found == devices.end() || !found->second) return D3DERR_NOTAVAILABLE;
     if (real) {

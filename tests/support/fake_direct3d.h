@@ -7,6 +7,7 @@
 
 #include <d3d9.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <vector>
@@ -17,6 +18,7 @@ class FakeDirect3D : public IDirect3D9 {
         D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
         std::vector<D3DDISPLAYMODE> modes;
         std::map<D3DDEVTYPE, D3DCAPS9> caps; ///< device types missing here fail GetDeviceCaps
+        HMONITOR monitor = nullptr;          ///< what GetAdapterMonitor answers
     };
 
     /// Capabilities with the given DevCaps, PresentationIntervals and PrimitiveMiscCaps.
@@ -34,6 +36,9 @@ class FakeDirect3D : public IDirect3D9 {
         [](D3DDEVTYPE, D3DMULTISAMPLE_TYPE type, bool) { return type == D3DMULTISAMPLE_NONE; };
     /// Device handed out by CreateDevice for each device type (none: D3DERR_NOTAVAILABLE).
     std::map<D3DDEVTYPE, FakeDevice*> devices;
+    /// Refusals CreateDevice gives one per call before it hands out a device, e.g.
+    /// D3DERR_DEVICELOST while the screen is locked.
+    std::deque<HRESULT> createRefusals;
     /// When set, CreateDevice also makes a real hardware device of this object's on the default
     /// adapter, with the same window, flags and parameters, and attaches it to the stand-in.
     IDirect3D9* real = nullptr;
@@ -75,7 +80,10 @@ class FakeDirect3D : public IDirect3D9 {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override;
-    HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT) override { return nullptr; }
+    HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT adapter) override
+    {
+        return adapter < adapters.size() ? adapters[adapter].monitor : nullptr;
+    }
     HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD flags,
                                            D3DPRESENT_PARAMETERS* parameters,
                                            IDirect3DDevice9** device) override;
