@@ -1,0 +1,189 @@
+"""The Debian package for Linux players: its control fields and dependencies, its files (the
+game folder as built, the launcher, the menu entry, the icons, the manual page, the documents),
+lintian's verdict, and a first start from a throw-away root with a fresh home on the test
+display: the launcher makes the player's Wine prefix under ~/.local/share/tessaron and says
+so, the game's window shows, and closing it leaves the settings in that prefix's registry.
+
+    debian_package_test.py <package.deb> <game folder> [file of the game folder that is not shipped ...]"""
+
+import configparser
+import gzip
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from game_session import TITLE  # noqa: E402
+from windows_zip_test import game_files  # noqa: E402
+
+GAME = "usr/lib/tessaron"
+LAUNCHER = "usr/games/tessaron"
+# What the game cannot run without: Wine, and the fonts the launcher gives the prefix.
+NEEDED = {"wine", "wine64", "fonts-wine"}
+# Packages only the build and the tests use: a player must never have to install them.
+BUILD_ONLY = re.compile(r"mingw|cmake|ninja|fp-utils|imagemagick|googletest|lintian|dpkg-dev|xvfb|xdotool|openbox")
+
+
+class Checks(list):
+    def check(self, ok, message):
+        if not ok:
+            self.append(message)
+
+
+def check_control(deb, fields, problems):
+    version = os.path.basename(deb).split("_")[1]
+    problems.check(fields.get("Package") == "tessaron" and fields.get("Version") == version
+                   and fields.get("Architecture") == "amd64", "control fields: %s" % fields)
+    depends = {alternative.split()[0] for group in fields.get("Depends", "").split(",")
+               for alternative in group.split("|") if alternative.strip()}
+    problems.check(NEEDED <= depends, "Depends lacks %s" % sorted(NEEDED - depends))
+    problems.check(not any(BUILD_ONLY.search(p) for p in depends), "Depends names build tools: %s" % sorted(depends))
+    for package in depends:  # a misspelt name would stop apt from installing the game
+        known = subprocess.run(["dpkg-query", "-W", package], capture_output=True).returncode == 0
+        problems.check(known, "Depends names %s, which Debian's packages here do not know" % package)
+    return version
+
+
+def png_size(path):
+    with open(path, "rb") as data:
+        head = data.read(24)
+    return struct.unpack(">II", head[16:24]) if head.startswith(b"\x89PNG\r\n\x1a\n") else None
+
+
+def check_files(root, game_dir, not_shipped, version, problems):
+    shipped = game_files(os.path.join(root, GAME), ())
+    expected = game_files(game_dir, not_shipped)
+    problems.check(shipped == expected, "game folder: missing %s, extra %s"
+                   % (sorted(expected - shipped), sorted(shipped - expected)))
+    for name in shipped & expected:
+        with open(os.path.join(root, GAME, name), "rb") as ours, open(os.path.join(game_dir, name), "rb") as built:
+            problems.check(ours.read() == built.read(), "%s differs from the game folder's" % name)
+    problems.check(os.access(os.path.join(root, LAUNCHER), os.X_OK), "no executable launcher %s" % LAUNCHER)
+
+    entry = configparser.ConfigParser(interpolation=None)
+    entry.optionxform = str
+    entry.read(os.path.join(root, "usr/share/applications/tessaron.desktop"), encoding="utf-8")
+    desktop = dict(entry["Desktop Entry"]) if entry.has_section("Desktop Entry") else {}
+    problems.check(desktop.get("Name") == "Tessaron" and desktop.get("Name[ru]") == TITLE, "menu names: %s" % desktop)
+    problems.check(desktop.get("Comment") and desktop.get("Comment[ru]"), "menu comments: %s" % desktop)
+    problems.check({"Game", "LogicGame"} <= set(desktop.get("Categories", "").split(";")), "menu categories")
+    problems.check(desktop.get("Exec", "").split()[:1] == ["tessaron"] and desktop.get("Icon") == "tessaron",
+                   "menu entry does not start the launcher with the game's icon: %s" % desktop)
+    for size in (48, 256):
+        icon = os.path.join(root, "usr/share/icons/hicolor/%dx%d/apps/tessaron.png" % (size, size))
+        problems.check(os.path.exists(icon) and png_size(icon) == (size, size), "no %d px PNG icon" % size)
+
+    def first_line(path):
+        path = os.path.join(root, path)
+        if not os.path.exists(path):
+            return ""
+        with (gzip.open if path.endswith(".gz") else open)(path, "rt", encoding="utf-8") as text:
+            return text.readline()
+
+    problems.check(first_line("usr/share/man/man6/tessaron.6.gz").startswith(".TH TESSARON 6"), "no manual page")
+    problems.check(first_line("usr/share/doc/tessaron/copyright").startswith("Format: https://www.debian.org/doc/"),
+                   "the copyright file is not in the machine-readable format")
+    problems.check(first_line("usr/share/doc/tessaron/changelog.Debian.gz").startswith("tessaron (%s)" % version),
+                   "the changelog's first entry is not version %s" % version)
+
+
+def wait_for(condition, timeout, what):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        found = condition()
+        if found:
+            return found
+        time.sleep(0.2)
+    raise TimeoutError(what)
+
+
+def visible(name):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name], capture_output=True,
+                          text=True).stdout.split()
+
+
+def first_start(root, scratch, problems):
+    """Starts the launcher with a fresh home under openbox, as a desktop player would."""
+    home, tools = os.path.join(scratch, "home"), os.path.join(scratch, "bin")
+    os.makedirs(home)
+    os.makedirs(tools)
+    notified = os.path.join(scratch, "notified")
+    with open(os.path.join(tools, "notify-send"), "w") as fake:
+        fake.write('#!/bin/sh\nprintf "%%s\\n" "$@" >"%s"\n' % notified)
+    os.chmod(os.path.join(tools, "notify-send"), 0o755)
+    env = dict(os.environ, HOME=home, PATH=tools + os.pathsep + os.environ["PATH"])
+    env.pop("XDG_DATA_HOME", None)  # the test runner's WINEPREFIX stays: the launcher must not use it
+    prefix = os.path.join(home, ".local/share/tessaron")
+
+    manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    terminal = open(os.path.join(scratch, "terminal"), "w+")
+    launcher = None
+    try:
+        wait_for(lambda: "window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                                       capture_output=True, text=True).stdout, 10, "openbox")
+        launcher = subprocess.Popen([os.path.join(root, LAUNCHER)], env=env, stdin=subprocess.DEVNULL,
+                                    stdout=terminal, stderr=subprocess.STDOUT, start_new_session=True)
+        # A new player is asked for a name before the main window shows.
+        dialog = wait_for(lambda: visible("Новый игрок") or launcher.poll() is not None, 180, "no New-player dialog")
+        if dialog is True:
+            raise RuntimeError("the launcher ended before the game's window showed")
+        subprocess.run(["xdotool", "windowactivate", "--sync", dialog[-1]], capture_output=True)
+        subprocess.run(["xdotool", "type", "--delay", "60", "Debian"], check=True)
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        window = wait_for(lambda: visible(TITLE), 60, "no main window '%s'" % TITLE)[-1]
+        subprocess.run(["xdotool", "windowactivate", "--sync", window], capture_output=True)
+        subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+F4"], check=True)
+        problems.check(launcher.wait(timeout=60) == 0, "the launcher's exit status is %s" % launcher.returncode)
+        subprocess.run(["wineserver", "-w"], env=dict(env, WINEPREFIX=prefix), check=False)
+    finally:
+        if launcher and launcher.poll() is None:
+            os.killpg(launcher.pid, 9)
+            launcher.wait()
+        subprocess.run(["wineserver", "-k"], env=dict(env, WINEPREFIX=prefix), capture_output=True)
+        manager.terminate()
+        manager.wait()
+    terminal.seek(0)
+    problems.check("Wine" in terminal.read(), "the launcher did not say on the terminal that it prepares Wine")
+    problems.check(os.path.exists(notified) and "Wine" in open(notified).read(), "no desktop notification")
+
+    def registry(name):
+        path = os.path.join(prefix, name)
+        return open(path, encoding="utf-8", errors="replace").read() if os.path.exists(path) else ""
+
+    user = registry("user.reg")
+    problems.check("[Software\\\\Tessaron]" in user and '"ShowNameDlg"' in user,
+                   "no settings in the registry of the player's prefix %s" % prefix)
+    problems.check('"Decorated"="N"' not in user, "the player's prefix switches the desktop's frame off")
+    problems.check('"MS Shell Dlg"="MS Sans Serif"' in registry("system.reg"), "no dialog-font mapping in the prefix")
+
+
+def main(deb, game_dir, *not_shipped):
+    problems = Checks()
+    if not os.path.exists(deb):
+        return "no package at %s" % deb
+    fields = dict(re.findall(r"^(\S+): (.*)$", subprocess.run(["dpkg-deb", "-f", deb], capture_output=True,
+                                                              text=True, check=True).stdout, re.M))
+    version = check_control(deb, fields, problems)
+    lintian = subprocess.run(["lintian", "--fail-on", "error", deb], capture_output=True, text=True)
+    problems.check(lintian.returncode == 0, "lintian: %s" % lintian.stdout.strip())
+    scratch = tempfile.mkdtemp(prefix="tessaron-deb-")
+    try:
+        root = os.path.join(scratch, "root")
+        subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+        check_files(root, game_dir, not_shipped, version, problems)
+        first_start(root, scratch, problems)
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+    return "; ".join(problems) or None
+
+
+if __name__ == "__main__":
+    failure = main(*sys.argv[1:])
+    print("FAILED: %s" % failure if failure else "the package installs the game, and its launcher plays it")
+    sys.exit(1 if failure else 0)
