@@ -10,7 +10,7 @@ TEST_PREFIX="$BUILD/test-prefix"
 
 PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
           xvfb xauth xdotool x11-utils openbox imagemagick fonts-liberation fonts-wine fp-utils googletest
-          lintian)  # lintian: the Debian package's test checks the package with it
+          lintian xdg-utils)  # the Debian package: lintian checks it, the help opens through xdg-open
 
 missing=()
 for p in "${PACKAGES[@]}"; do
