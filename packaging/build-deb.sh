@@ -44,6 +44,7 @@ find "$root/usr" -type f ! -path "$root/usr/games/*" -exec chmod 644 {} +
 (cd "$root" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) >"$root/DEBIAN/md5sums"
 chmod 644 "$root/DEBIAN/md5sums"
 size="$(du -sk --apparent-size "$root/usr" | cut -f1)"
-sed -e "s/@DEB_VERSION@/$version/" -e "s/@INSTALLED_SIZE@/$size/" "$here/control" >"$root/DEBIAN/control"
+sed -e '/^#/d' -e "s/@DEB_VERSION@/$version/" -e "s/@INSTALLED_SIZE@/$size/" "$here/control" \
+    >"$root/DEBIAN/control"
 
 dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null
