@@ -1,8 +1,9 @@
 """The Debian package for Linux players: its control fields and dependencies, its files (the
 game folder as built, the launcher, the menu entry, the icons, the manual page, the documents),
 lintian's verdict, and a first start from a throw-away root with a fresh home on the test
-display: the launcher makes the player's Wine prefix under ~/.local/share/tessaron and says
-so, the game's window shows, and closing it leaves the settings in that prefix's registry.
+display, after one that was stopped half-way: the launcher makes the player's Wine prefix
+under ~/.local/share/tessaron and says so, the game's window shows, and closing it leaves the
+settings in that prefix's registry.
 
     debian_package_test.py <package.deb> <game folder> [file of the game folder that is not shipped ...]"""
 
@@ -11,6 +12,7 @@ import gzip
 import os
 import re
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -123,12 +125,22 @@ def first_start(root, scratch, problems):
     manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     terminal = open(os.path.join(scratch, "terminal"), "w+")
-    launcher = None
+    started = []
+
+    def start():
+        started.append(subprocess.Popen([os.path.join(root, LAUNCHER)], env=env, stdin=subprocess.DEVNULL,
+                                        stdout=terminal, stderr=subprocess.STDOUT, start_new_session=True))
+        return started[-1]
+
     try:
         wait_for(lambda: "window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
                                                        capture_output=True, text=True).stdout, 10, "openbox")
-        launcher = subprocess.Popen([os.path.join(root, LAUNCHER)], env=env, stdin=subprocess.DEVNULL,
-                                    stdout=terminal, stderr=subprocess.STDOUT, start_new_session=True)
+        # A first start stopped while Wine fills the prefix (a closed terminal, a crash).
+        stopped = start()
+        wait_for(lambda: os.path.isdir(os.path.join(prefix, "drive_c", "windows")), 120, "no prefix being made")
+        os.killpg(stopped.pid, signal.SIGKILL)
+        stopped.wait()
+        launcher = start()
         # A new player is asked for a name before the main window shows.
         dialog = wait_for(lambda: visible("Новый игрок") or launcher.poll() is not None, 180, "no New-player dialog")
         if dialog is True:
@@ -143,9 +155,10 @@ def first_start(root, scratch, problems):
         problems.check(launcher.wait(timeout=60) == 0, "the launcher's exit status is %s" % launcher.returncode)
         subprocess.run(["wineserver", "-w"], env=dict(env, WINEPREFIX=prefix), check=False)
     finally:
-        if launcher and launcher.poll() is None:
-            os.killpg(launcher.pid, 9)
-            launcher.wait()
+        for process in started:
+            if process.poll() is None:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.wait()
         subprocess.run(["wineserver", "-k"], env=dict(env, WINEPREFIX=prefix), capture_output=True)
         manager.terminate()
         manager.wait()
