@@ -12,7 +12,8 @@ TEST_PREFIX="$BUILD/test-prefix"
 # (the game on a multi-byte code page); x11-xserver-utils: xmodmap, keys for typing Russian.
 PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
           xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick fonts-liberation fonts-wine
-          fp-utils googletest locales)
+          fp-utils googletest locales
+          lintian xdg-utils)  # the Debian package: lintian checks it, the help opens through xdg-open
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -60,3 +60,9 @@ add_test(NAME package_windows_zip
          COMMAND ${PYTHON3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/windows_zip_test.py
                  ${TESSARON_WINDOWS_ZIP} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})
 set_tests_properties(package_windows_zip PROPERTIES LABELS package)
+
+# The Debian package: its contents, lintian, and a first start of its launcher on the test display.
+add_test(NAME package_debian
+         COMMAND ${PYTHON3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/debian_package_test.py
+                 ${TESSARON_DEB} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})
+set_tests_properties(package_debian PROPERTIES TIMEOUT 300 RESOURCE_LOCK game_display LABELS package)

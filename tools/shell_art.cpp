@@ -4,6 +4,8 @@
 //   splash.bmp         401 × 244, 8 bits per pixel: the cube with a band of lettering across it
 //   splash_region.bin  region data (RGNDATA, horizontal bands) of the picture's silhouette
 //   tessaron.ico       the cube alone at 16, 32 and 48 pixels, 32-bit with alpha
+//   tessaron-large.ico the same cube at 64, 128 and 256 pixels, for the Linux desktop's menus
+//                      (kept out of the program: its resource stays small)
 // Usage: shell_art <output folder>. Runs at build time (under Wine on Linux); GDI draws
 // into memory bitmaps only, so no display is needed.
 #include <windows.h>
@@ -413,9 +415,8 @@ std::vector<std::uint8_t> IconImage(int size)
     return out;
 }
 
-bool MakeIcon(const std::string& folder)
+bool MakeIcon(const std::string& path, const std::vector<int>& sizes)
 {
-    const int sizes[] = {16, 32, 48};
     std::vector<std::vector<std::uint8_t>> images;
     for (int size : sizes) {
         images.push_back(IconImage(size));
@@ -427,7 +428,7 @@ bool MakeIcon(const std::string& folder)
     Append(out, static_cast<std::uint16_t>(images.size()));
     DWORD offset = static_cast<DWORD>(6 + 16 * images.size());
     for (std::size_t i = 0; i < images.size(); ++i) {
-        out.push_back(static_cast<std::uint8_t>(sizes[i]));
+        out.push_back(static_cast<std::uint8_t>(sizes[i])); // 256 is written as 0
         out.push_back(static_cast<std::uint8_t>(sizes[i]));
         out.push_back(0); // no palette
         out.push_back(0);
@@ -438,7 +439,7 @@ bool MakeIcon(const std::string& folder)
         offset += static_cast<DWORD>(images[i].size());
     }
     for (const auto& image : images) out.insert(out.end(), image.begin(), image.end());
-    return WriteFile(folder + "/tessaron.ico", out);
+    return WriteFile(path, out);
 }
 
 } // namespace
@@ -454,7 +455,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "shell_art: could not write the splash picture into %s\n", folder.c_str());
         return 1;
     }
-    if (!MakeIcon(folder)) {
+    if (!MakeIcon(folder + "/tessaron.ico", {16, 32, 48}) ||
+        !MakeIcon(folder + "/tessaron-large.ico", {64, 128, 256})) {
         std::fprintf(stderr, "shell_art: could not write the icon into %s\n", folder.c_str());
         return 1;
     }

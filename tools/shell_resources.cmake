@@ -1,6 +1,7 @@
 # The shell's generated resources and the help.
 # - shell_art (tools/shell_art.cpp) draws the splash picture, its window shape and the
-#   program icon; it is a Windows program, run through the cross-compiling emulator (Wine).
+#   program icon (and the icon in the sizes of Linux desktop menus, for the Debian package);
+#   it is a Windows program, run through the cross-compiling emulator (Wine).
 #   The main resource script includes them from the generated folder.
 # - The help pages in help/ become the HTML Help file beside the program (tessaron.CHM, built
 #   with chmcmd) and are also copied beside it as plain pages (help/*.html), for Wine, whose
@@ -17,7 +18,8 @@ set_target_properties(shell_art PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINA
 set(SHELL_ART_FILES
     ${SHELL_GENERATED_DIR}/splash.bmp
     ${SHELL_GENERATED_DIR}/splash_region.bin
-    ${SHELL_GENERATED_DIR}/tessaron.ico)
+    ${SHELL_GENERATED_DIR}/tessaron.ico
+    ${SHELL_GENERATED_DIR}/tessaron-large.ico)
 add_custom_command(
   OUTPUT ${SHELL_ART_FILES}
   COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:shell_art> .
