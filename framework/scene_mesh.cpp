@@ -16,6 +16,11 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr DWORD kMaxModelFileSize = 256u * 1024 * 1024;
+/// The device copy is only drawn, never read back: write-only. Dynamic as well, which the
+/// documentation allows for any buffer: it is then the same kind of buffer as the ones refilled
+/// every frame (framework/stream_buffer.h), and Wine's wined3d, which gives each kind of buffer a
+/// 64 MiB block of the graphics driver's memory of its own, needs one block for all of them.
+constexpr DWORD kDeviceCopyOptions = D3DXMESH_DYNAMIC | D3DXMESH_WRITEONLY;
 
 /// Where a model or texture file named in the game is found. The lookup's result is not needed:
 /// on failure the buffer holds the name as given (or nothing), and opening it then fails.
@@ -67,7 +72,8 @@ HRESULT ReadModelObject(IDirectXFileData* object, ModelFrame& parent)
         ComPtr<IDirectXFileObject> child;
         if (FAILED(object->GetNextObject(&child)) || !child) return S_OK;
         ComPtr<IDirectXFileData> data;
-        if (FAILED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(data.GetAddressOf()))))
+        if (FAILED(
+                child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(data.GetAddressOf()))))
             continue;
         const HRESULT hr = ReadModelObject(data.Get(), frame);
         if (FAILED(hr)) return hr;
@@ -211,7 +217,8 @@ HRESULT CSceneMesh::OnDeviceReset(IDirect3DDevice9* device)
 {
     if (!systemMesh) return E_FAIL;
     deviceMesh.Reset();
-    if (FAILED(systemMesh->CloneMeshFVF(0, systemMesh->GetFVF(), device, &deviceMesh))) return E_FAIL;
+    if (FAILED(systemMesh->CloneMeshFVF(kDeviceCopyOptions, systemMesh->GetFVF(), device, &deviceMesh)))
+        return E_FAIL;
     return S_OK;
 }
 

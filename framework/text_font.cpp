@@ -18,12 +18,8 @@ static_assert(sizeof(GlyphVertex) == 28, "glyph vertex layout");
 
 constexpr DWORD kGlyphFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 constexpr UINT kMaxVertices = 300; ///< one batch
-/// Batches follow each other through the buffer and it is filled from the start again only when
-/// full: a lock that may touch what the device still draws from is one per round, not one per
-/// string (Wine gives such a lock fresh driver memory each time: at a few strings a frame and
-/// hundreds of frames a second it outran the memory's return and took another 64 MiB block).
-constexpr UINT kBufferVertices = kMaxVertices * 16;
-constexpr UINT kVertexBufferBytes = kBufferVertices * sizeof(GlyphVertex);
+/// Batches follow each other through the stream buffer, a round of 16 batches between discards.
+constexpr UINT kStreamBytes = kMaxVertices * 16 * sizeof(GlyphVertex);
 constexpr UINT kVerticesPerGlyph = 6;
 constexpr float kGlyphZ = 0.9f;
 constexpr int kLineFeed = 10;
@@ -119,7 +115,8 @@ unsigned char CTextFont::GlyphByte(int glyph)
     return static_cast<unsigned char>(glyph);
 }
 
-CTextFont::CTextFont(const char* face, DWORD height, DWORD flags) : fontHeight(height), fontFlags(flags)
+CTextFont::CTextFont(const char* face, DWORD height, DWORD flags)
+    : fontHeight(height), fontFlags(flags), glyphStream(kStreamBytes)
 {
     faceName[0] = '\0';
     if (face) {
@@ -246,12 +243,8 @@ HRESULT CTextFont::RenderGlyphTexture()
 HRESULT CTextFont::OnDeviceReset()
 {
     if (!device) return E_FAIL;
-    // Made like the scene's mesh buffers (default pool, no usage flags) and refilled in place. Wine's
-    // wined3d gives each kind of buffer a 64 MiB block of the graphics driver of its own, every page
-    // touched (measured): a dynamic, a managed or a user-pointer font took one such block more.
-    HRESULT hr = device->CreateVertexBuffer(kVertexBufferBytes, 0, 0, D3DPOOL_DEFAULT, &vertexBuffer, nullptr);
+    HRESULT hr = glyphStream.OnDeviceReset(device);
     if (FAILED(hr)) return hr;
-    nextVertex = kBufferVertices; // the first batch starts a round
     // The same state twice: one block captures the caller's values, the other sets the font's.
     hr = RecordState(savedState);
     if (SUCCEEDED(hr)) hr = RecordState(drawState);
@@ -261,7 +254,7 @@ HRESULT CTextFont::OnDeviceReset()
 
 HRESULT CTextFont::OnDeviceLost()
 {
-    vertexBuffer.Reset();
+    glyphStream.OnDeviceLost();
     savedState.Reset();
     drawState.Reset();
     return S_OK;
@@ -350,18 +343,9 @@ float CTextFont::LineHeight() const
     return (space.bottom - space.top) * textureHeight / textScale;
 }
 
-/// Room for one batch behind the batches drawn before it, which the device may still be reading
-/// (so they are not touched), or at the buffer's start when the rest is too short.
 HRESULT CTextFont::LockBatch(void** vertices)
 {
-    DWORD lockFlags = D3DLOCK_NOOVERWRITE;
-    if (nextVertex + kMaxVertices > kBufferVertices) {
-        nextVertex = 0;
-        lockFlags = 0;
-    }
-    batchStart = nextVertex;
-    return vertexBuffer->Lock(batchStart * sizeof(GlyphVertex), kMaxVertices * sizeof(GlyphVertex), vertices,
-                              lockFlags);
+    return glyphStream.Lock(kMaxVertices, sizeof(GlyphVertex), vertices, batchStart);
 }
 
 HRESULT CTextFont::DrawBatch(UINT triangleCount)
@@ -371,14 +355,14 @@ HRESULT CTextFont::DrawBatch(UINT triangleCount)
 
 HRESULT CTextFont::DrawString(float x, float y, DWORD color, const char* text, DWORD flags)
 {
-    if (!device || !vertexBuffer || !savedState || !drawState) return E_FAIL;
+    if (!device || !glyphStream.Buffer() || !savedState || !drawState) return E_FAIL;
     if (!text) text = "";
 
     savedState->Capture();
     drawState->Apply();
     device->SetFVF(kGlyphFvf);
     device->SetPixelShader(nullptr);
-    device->SetStreamSource(0, vertexBuffer.Get(), 0, sizeof(GlyphVertex));
+    device->SetStreamSource(0, glyphStream.Buffer(), 0, sizeof(GlyphVertex));
     if (flags & Filtered) {
         device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
         device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
@@ -423,9 +407,8 @@ HRESULT CTextFont::DrawString(float x, float y, DWORD color, const char* text, D
             *vertices++ = {left, top, kGlyphZ, 1.0f, color, g->left, g->top};
             triangles += 2;
             if (triangles * 3 > kMaxVertices - kVerticesPerGlyph) {
-                vertexBuffer->Unlock();
+                glyphStream.Unlock(triangles * 3);
                 DrawBatch(triangles); // a failed batch only loses those glyphs
-                nextVertex += triangles * 3;
                 triangles = 0;
                 hr = LockBatch(reinterpret_cast<void**>(&vertices));
             }
@@ -433,9 +416,8 @@ HRESULT CTextFont::DrawString(float x, float y, DWORD color, const char* text, D
         x += w - 2.0f * gap;
     }
     if (SUCCEEDED(hr)) {
-        vertexBuffer->Unlock();
+        glyphStream.Unlock(triangles * 3);
         if (triangles > 0) DrawBatch(triangles);
-        nextVertex += triangles * 3;
     }
 
     savedState->Apply();

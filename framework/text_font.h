@@ -6,6 +6,8 @@
 // code page is. Wine serves "Times New Roman" with its metric-compatible serif face only when the
 // font request says roman, hence FF_ROMAN in the pitch-and-family.
 
+#include "framework/stream_buffer.h"
+
 #include <d3d9.h>
 #include <wrl/client.h>
 
@@ -41,7 +43,7 @@ class CTextFont {
     /// Builds the glyph texture; the device is kept, not owned.
     HRESULT OnDeviceCreated(IDirect3DDevice9* device);
     HRESULT OnDeviceDestroyed();
-    /// Vertex buffer and the two state blocks.
+    /// Vertex buffer (a stream buffer: dynamic, write-only, default pool) and the two state blocks.
     HRESULT OnDeviceReset();
     HRESULT OnDeviceLost();
     void Destroy();
@@ -80,9 +82,8 @@ class CTextFont {
 
     IDirect3DDevice9* device = nullptr;
     Microsoft::WRL::ComPtr<IDirect3DTexture9> texture;
-    Microsoft::WRL::ComPtr<IDirect3DVertexBuffer9> vertexBuffer;
-    UINT nextVertex = 0; ///< where the next batch may start in the vertex buffer
-    UINT batchStart = 0; ///< where the batch being drawn starts
+    CStreamBuffer glyphStream;
+    UINT batchStart = 0; ///< the first vertex of the batch being drawn
 
     DWORD textureWidth = 0;
     DWORD textureHeight = 0;

@@ -91,10 +91,10 @@ void CubeScene::LoseDeviceState(IDirect3DDevice9* device)
     for (DWORD index = 0; index < kLightCount; ++index) device->LightEnable(index, FALSE);
 }
 
+// The pick mesh is never drawn: picking reads its system-memory copy, so it needs no device copy.
 void CubeScene::ResetMeshes(IDirect3DDevice9* device)
 {
     sceneRoot->OnDeviceReset(device);
-    pickMesh->OnDeviceReset(device); // without a loaded pick mesh this fails; picking copes
 }
 
 void CubeScene::SetFrameProjection(float fieldOfView, float aspect)
@@ -106,7 +106,6 @@ void CubeScene::Draw(IDirect3DDevice9* device, const D3DXMATRIX& world) { sceneR
 
 void CubeScene::LoseMeshes()
 {
-    pickMesh->OnDeviceLost();
     sceneRoot->OnDeviceLost();
 }
 

@@ -144,10 +144,11 @@ bool PickTurnTarget(const CTurnTargets& targets, CSceneMesh* pickMesh, const Pic
     const D3DXVECTOR3 origin(n._41, n._42, n._43);
 
     std::vector<PickHit> hits;
-    if (pickMesh && pickMesh->DeviceMesh()) {
+    // The system-memory copy: the device copy is write-only, made for drawing.
+    if (pickMesh && pickMesh->SystemMesh()) {
         bool hit = false;
         float distance = 0;
-        if (SUCCEEDED(IntersectMesh(pickMesh->DeviceMesh(), origin, direction, hit, distance)) && hit)
+        if (SUCCEEDED(IntersectMesh(pickMesh->SystemMesh(), origin, direction, hit, distance)) && hit)
             hits.push_back({distance, 0});
     }
     if (targets.Built())

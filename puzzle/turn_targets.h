@@ -64,5 +64,5 @@ bool ReadCursorInBackBuffer(HWND window, UINT backBufferWidth, UINT backBufferHe
 
 /// True when the nearest thing under the cursor is a turn target; code then holds its turn.
 /// A body hit nearer than every target, or no hit at all, gives false (code is set to 0 by the
-/// caller). Without a pick mesh (or its device copy) only the targets are tested.
+/// caller). Without a loaded pick mesh only the targets are tested.
 bool PickTurnTarget(const CTurnTargets& targets, CSceneMesh* pickMesh, const PickView& view, TurnCode& code);

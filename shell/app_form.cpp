@@ -236,7 +236,7 @@ HRESULT CAppForm::OnDeviceCreated()
     const HRESULT fontResult = font.OnDeviceCreated(device.Get());
     if (FAILED(fontResult)) return fontResult;
     scene.LoadScene(device.Get());
-    background.OnDeviceCreated(device.Get(), settings.PathPicture.c_str()); // picture, then its rectangle
+    background.OnDeviceCreated(device.Get(), settings.PathPicture.c_str());
     scene.BuildTurnTargets(device.Get());
     return S_OK;
 }
@@ -244,7 +244,8 @@ HRESULT CAppForm::OnDeviceCreated()
 HRESULT CAppForm::OnDeviceReset()
 {
     scene.ResetDeviceState(device.Get(), BackBufferAspect(), view.WorldMatrix);
-    font.OnDeviceReset(); // without it the overlay is simply not drawn
+    font.OnDeviceReset();       // without it the overlay is simply not drawn
+    background.OnDeviceReset(); // without it the picture is simply not drawn
     scene.ResetMeshes(device.Get());
     return S_OK;
 }
@@ -281,6 +282,7 @@ HRESULT CAppForm::RenderScene()
 HRESULT CAppForm::OnDeviceLost()
 {
     font.OnDeviceLost();
+    background.OnDeviceLost();
     scene.LoseMeshes();
     scene.LoseDeviceState(device.Get());
     return S_OK;

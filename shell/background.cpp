@@ -22,6 +22,8 @@ struct QuadVertex {
 };
 static_assert(sizeof(QuadVertex) == 24, "background vertex layout");
 constexpr UINT kQuadVertices = 6;
+/// The rectangle is written every frame: 64 frames' worth between discards of its stream buffer.
+constexpr UINT kQuadStreamBytes = 64 * kQuadVertices * sizeof(QuadVertex);
 
 } // namespace
 
@@ -59,22 +61,32 @@ void CBackgroundDialogs::ReportUnusablePath(HWND owner)
                 L"Картинка фона", MB_OK | MB_ICONWARNING);
 }
 
-CBackground::CBackground(CBackgroundDialogs* dialogs) : dialogs(dialogs ? dialogs : &ownDialogs) {}
+CBackground::CBackground(CBackgroundDialogs* dialogs)
+    : dialogs(dialogs ? dialogs : &ownDialogs), BackgroundQuadBuffer(kQuadStreamBytes)
+{
+}
 
-HRESULT CBackground::OnDeviceCreated(IDirect3DDevice9* newDevice, const char* pathPicture)
+void CBackground::OnDeviceCreated(IDirect3DDevice9* newDevice, const char* pathPicture)
 {
     device = newDevice;
     LoadBackgroundTexture(pathPicture);
-    BackgroundQuadBuffer.Reset();
-    return device->CreateVertexBuffer(kQuadVertices * sizeof(QuadVertex), 0, kQuadFvf, D3DPOOL_MANAGED,
-                                      &BackgroundQuadBuffer, nullptr);
 }
 
 void CBackground::OnDeviceDestroyed()
 {
     BackgroundTexture.Reset();
-    BackgroundQuadBuffer.Reset();
     device = nullptr;
+}
+
+HRESULT CBackground::OnDeviceReset()
+{
+    if (!device) return E_FAIL;
+    return BackgroundQuadBuffer.OnDeviceReset(device);
+}
+
+void CBackground::OnDeviceLost()
+{
+    BackgroundQuadBuffer.OnDeviceLost();
 }
 
 void CBackground::LoadBackgroundTexture(const char* pathPicture)
@@ -95,11 +107,14 @@ void CBackground::LoadBackgroundTexture(const char* pathPicture)
 
 HRESULT CBackground::DrawBackground(DWORD colorBG, const D3DXMATRIX& projection)
 {
-    if (!device || !BackgroundQuadBuffer) return E_FAIL;
+    if (!device || !BackgroundQuadBuffer.Buffer()) return E_FAIL;
     if (projection._11 == 0.0f || projection._22 == 0.0f) return E_FAIL; // no perspective set yet
 
     QuadVertex* vertices = nullptr;
-    if (FAILED(BackgroundQuadBuffer->Lock(0, 0, reinterpret_cast<void**>(&vertices), 0))) return E_FAIL;
+    UINT firstVertex = 0;
+    if (FAILED(BackgroundQuadBuffer.Lock(kQuadVertices, sizeof(QuadVertex),
+                                         reinterpret_cast<void**>(&vertices), firstVertex)))
+        return E_FAIL;
     // The visible field's edges at the far plane.
     const float X = kFarPlaneDepth / projection._11;
     const float Y = kFarPlaneDepth / projection._22;
@@ -109,16 +124,17 @@ HRESULT CBackground::DrawBackground(DWORD colorBG, const D3DXMATRIX& projection)
     vertices[3] = {+X, +Y, kQuadZ, colorBG, 1.0f, 0.0f};
     vertices[4] = {+X, -Y, kQuadZ, colorBG, 1.0f, 1.0f};
     vertices[5] = {-X, -Y, kQuadZ, colorBG, 0.0f, 1.0f};
-    if (FAILED(BackgroundQuadBuffer->Unlock())) return E_FAIL;
+    if (FAILED(BackgroundQuadBuffer.Unlock(kQuadVertices))) return E_FAIL;
 
     D3DXMATRIX view, world;
     D3DXMatrixTranslation(&view, 0.0f, 0.0f, kQuadZ);
     D3DXMatrixIdentity(&world);
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetTransform(D3DTS_WORLD, &world);
-    device->SetStreamSource(0, BackgroundQuadBuffer.Get(), 0, sizeof(QuadVertex));
+    device->SetStreamSource(0, BackgroundQuadBuffer.Buffer(), 0, sizeof(QuadVertex));
     device->SetFVF(kQuadFvf);
-    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2); // a failed draw only loses this frame's picture
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, firstVertex,
+                          2); // a failed draw only loses this frame's picture
     return S_OK;
 }
 

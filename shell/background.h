@@ -4,6 +4,8 @@
 // The settings themselves belong to the form; the operations here take them as parameters.
 // "PathPicture" is a Windows-1251 path; it is converted explicitly, never through the ANSI code page.
 
+#include "framework/stream_buffer.h"
+
 #include <d3d9.h>
 #include <d3dx9math.h>
 #include <wrl/client.h>
@@ -35,9 +37,12 @@ class CBackground {
     CBackground(const CBackground&) = delete;
     CBackground& operator=(const CBackground&) = delete;
 
-    /// The picture from pathPicture, then the quad buffer; returns the buffer's creation result.
-    HRESULT OnDeviceCreated(IDirect3DDevice9* device, const char* pathPicture);
+    /// The picture from pathPicture (a managed texture: it lives until the device is destroyed).
+    void OnDeviceCreated(IDirect3DDevice9* device, const char* pathPicture);
     void OnDeviceDestroyed();
+    /// The rectangle's stream buffer (default pool: it goes before every reset).
+    HRESULT OnDeviceReset();
+    void OnDeviceLost();
 
     /// Replaces BackgroundTexture with the picture of the file; stays empty when it cannot be read.
     void LoadBackgroundTexture(const char* pathPicture);
@@ -60,7 +65,7 @@ class CBackground {
     static bool ToPathPicture(const std::wstring& path, char (&pathPicture)[kPathPictureSize]);
 
     IDirect3DTexture9* Texture() const { return BackgroundTexture.Get(); }
-    IDirect3DVertexBuffer9* QuadBuffer() const { return BackgroundQuadBuffer.Get(); }
+    IDirect3DVertexBuffer9* QuadBuffer() const { return BackgroundQuadBuffer.Buffer(); }
 
   private:
     CBackgroundDialogs ownDialogs;
@@ -68,5 +73,5 @@ class CBackground {
     IDirect3DDevice9* device = nullptr; ///< not owned; set between created and destroyed
 
     Microsoft::WRL::ComPtr<IDirect3DTexture9> BackgroundTexture;
-    Microsoft::WRL::ComPtr<IDirect3DVertexBuffer9> BackgroundQuadBuffer;
+    CStreamBuffer BackgroundQuadBuffer;
 };

@@ -3,7 +3,9 @@
 // calendar clock moves on 75 s meanwhile, and the result lands in the champion table under
 // the player's name, in the registry at exit and in the table of the next start.
 // Also the form's whole life on a pure device, as most Windows graphics cards give it: the
-// device stand-in refuses every state read and passes the rest on to a real device.
+// device stand-in refuses every state read and every call against the documented rules (lock
+// flags against usage, a Reset while default-pool resources live) and passes the rest on to a
+// real device.
 #include "shell_test_support.h"
 
 #include "puzzle/turn_driver.h"
@@ -41,6 +43,12 @@ public:
 class PureDeviceStandIn : public FakeDevice {
 public:
     int pictureDraws = 0;
+
+    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* parameters) override
+    {
+        const HRESULT refused = ResetRefusal();
+        return FAILED(refused) ? refused : FakeDevice::Reset(parameters);
+    }
 
     HRESULT STDMETHODCALLTYPE SetFVF(DWORD fvf) override
     {
@@ -335,10 +343,35 @@ TEST_F(TimedAttemptTest, FormLivesOnAPureDeviceWithoutReadingStateBack)
     ASSERT_EQ(form->RecreateDevice(), S_OK);
     EXPECT_EQ(standInD3d.createCalls.size(), 2u);
     RenderFrames(*form, 3);
-    EXPECT_GT(pure.pictureDraws, afterReset) << "after a re-creation";
+    const int afterRecreation = pure.pictureDraws;
+    EXPECT_GT(afterRecreation, afterReset) << "after a re-creation";
     EXPECT_FALSE(form->cube.IsSolved()) << "the turn survives the re-creation";
 
-    EXPECT_EQ(pure.RefusedStateReads(), 0);
+    ASSERT_EQ(form->SwitchFullScreen(), S_OK);
+    RenderFrames(*form, 3);
+    ASSERT_EQ(form->SwitchFullScreen(), S_OK);
+    ASSERT_TRUE(form->windowed);
+    RenderFrames(*form, 3);
+    const int afterFullScreen = pure.pictureDraws;
+    EXPECT_GT(afterFullScreen, afterRecreation) << "after full screen and back";
+
+    // Lost in a window: lost for two polls, then it can be reset. Under Wine a windowed frame is
+    // copied into the window rather than presented, so the loss Present reports is marked here.
+    pure.presentResult = D3DERR_DEVICELOST;
+    pure.cooperativeLevel = D3DERR_DEVICELOST;
+    form->deviceLost = true;
+    const int resets = pure.resetCalls;
+    RenderFrames(*form, 2);
+    pure.cooperativeLevel = D3DERR_DEVICENOTRESET;
+    RenderFrames(*form, 1);
+    EXPECT_EQ(pure.pictureDraws, afterFullScreen) << "nothing is drawn on a lost device";
+    EXPECT_EQ(pure.resetCalls, resets + 1);
+    pure.presentResult = S_OK;
+    pure.cooperativeLevel = S_OK;
+    RenderFrames(*form, 3);
+    EXPECT_GT(pure.pictureDraws, afterFullScreen) << "after the lost device was reset";
+
+    EXPECT_EQ(pure.Refusals(), 0) << "state reads or calls the documentation does not allow";
     EXPECT_TRUE(boxes.Boxes().empty());
     EndGame();
     EXPECT_EQ(pure.References(), 0u);

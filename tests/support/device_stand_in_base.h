@@ -8,7 +8,15 @@
 // state reads (transforms, render, stage and sampler states, material, lights, textures,
 // streams, shaders...) fail with D3DERR_INVALIDCALL and fill nothing. GetViewport works.
 //
+// With a real device it also refuses what the debug runtime refuses and Wine lets pass: the
+// buffers, textures and state blocks it makes come wrapped (support/device_resources.h), their
+// locks are checked against their usage, a buffer or texture may not be dynamic and managed, and
+// a Reset is refused while a default-pool resource or a state block it made is alive. Every
+// refusal is counted.
+//
 // The method list follows mingw-w64's d3d9.h declaration order.
+
+#include "support/device_resources.h"
 
 #include <d3d9.h>
 #include <wrl/client.h>
@@ -22,6 +30,10 @@ public:
     bool Pure() const { return (creationFlags & D3DCREATE_PUREDEVICE) != 0; }
     /// State reads refused so far because the device is pure.
     int RefusedStateReads() const { return refusedStateReads; }
+    /// Every call refused so far: state reads and calls against the documented rules.
+    int Refusals() const { return refusedStateReads + ledger.refusals; }
+    /// Default-pool resources and state blocks made through the stand-in and still alive.
+    int ResetBlockers() const { return ledger.resetBlockers; }
 
     /// The device that does the work the stand-in does not script (may be null).
     Microsoft::WRL::ComPtr<IDirect3DDevice9> real;
@@ -59,22 +71,48 @@ public:
     HRESULT STDMETHODCALLTYPE CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* a0, IDirect3DSwapChain9** a1) override { return real ? real->CreateAdditionalSwapChain(a0, a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetSwapChain(UINT a0, IDirect3DSwapChain9** a1) override { return real ? real->GetSwapChain(a0, a1) : E_NOTIMPL; }
     UINT STDMETHODCALLTYPE GetNumberOfSwapChains() override { return real ? real->GetNumberOfSwapChains() : 0; }
-    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* a0) override { return real ? real->Reset(a0) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* a0) override
+    {
+        const HRESULT refused = ResetRefusal();
+        if (FAILED(refused)) return refused;
+        return real ? real->Reset(a0) : E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE Present(const RECT * a0, const RECT * a1, HWND a2, const RGNDATA * a3) override { return real ? real->Present(a0, a1, a2, a3) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT a0, UINT a1, D3DBACKBUFFER_TYPE a2, IDirect3DSurface9** a3) override { return real ? real->GetBackBuffer(a0, a1, a2, a3) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetRasterStatus(UINT a0, D3DRASTER_STATUS* a1) override { return real ? real->GetRasterStatus(a0, a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetDialogBoxMode(WINBOOL a0) override { return real ? real->SetDialogBoxMode(a0) : E_NOTIMPL; }
     void STDMETHODCALLTYPE SetGammaRamp(UINT a0, DWORD a1, const D3DGAMMARAMP * a2) override { if (real) real->SetGammaRamp(a0, a1, a2); }
     void STDMETHODCALLTYPE GetGammaRamp(UINT a0, D3DGAMMARAMP* a1) override { if (real) real->GetGammaRamp(a0, a1); }
-    HRESULT STDMETHODCALLTYPE CreateTexture(UINT a0, UINT a1, UINT a2, DWORD a3, D3DFORMAT a4, D3DPOOL a5, IDirect3DTexture9** a6, HANDLE* a7) override { return real ? real->CreateTexture(a0, a1, a2, a3, a4, a5, a6, a7) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) override
+    {
+        if (!real) return E_NOTIMPL;
+        if (!UsageFitsPool(usage, pool)) return ledger.Refuse();
+        const HRESULT hr = real->CreateTexture(width, height, levels, usage, format, pool, texture, shared);
+        if (SUCCEEDED(hr)) *texture = new stand_in::TextureWrapper(this, ledger, *texture, usage, pool);
+        return hr;
+    }
     HRESULT STDMETHODCALLTYPE CreateVolumeTexture(UINT a0, UINT a1, UINT a2, UINT a3, DWORD a4, D3DFORMAT a5, D3DPOOL a6, IDirect3DVolumeTexture9** a7, HANDLE* a8) override { return real ? real->CreateVolumeTexture(a0, a1, a2, a3, a4, a5, a6, a7, a8) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CreateCubeTexture(UINT a0, UINT a1, DWORD a2, D3DFORMAT a3, D3DPOOL a4, IDirect3DCubeTexture9** a5, HANDLE* a6) override { return real ? real->CreateCubeTexture(a0, a1, a2, a3, a4, a5, a6) : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT a0, DWORD a1, DWORD a2, D3DPOOL a3, IDirect3DVertexBuffer9** a4, HANDLE* a5) override { return real ? real->CreateVertexBuffer(a0, a1, a2, a3, a4, a5) : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT a0, DWORD a1, D3DFORMAT a2, D3DPOOL a3, IDirect3DIndexBuffer9** a4, HANDLE* a5) override { return real ? real->CreateIndexBuffer(a0, a1, a2, a3, a4, a5) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer, HANDLE* shared) override
+    {
+        if (!real) return E_NOTIMPL;
+        if (!UsageFitsPool(usage, pool)) return ledger.Refuse();
+        const HRESULT hr = real->CreateVertexBuffer(length, usage, fvf, pool, buffer, shared);
+        if (SUCCEEDED(hr)) *buffer = new stand_in::VertexBufferWrapper(this, ledger, *buffer, usage, pool);
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DIndexBuffer9** buffer, HANDLE* shared) override
+    {
+        if (!real) return E_NOTIMPL;
+        if (!UsageFitsPool(usage, pool)) return ledger.Refuse();
+        const HRESULT hr = real->CreateIndexBuffer(length, usage, format, pool, buffer, shared);
+        if (SUCCEEDED(hr)) *buffer = new stand_in::IndexBufferWrapper(this, ledger, *buffer, usage, pool);
+        return hr;
+    }
     HRESULT STDMETHODCALLTYPE CreateRenderTarget(UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7) override { return real ? real->CreateRenderTarget(a0, a1, a2, a3, a4, a5, a6, a7) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CreateDepthStencilSurface(UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7) override { return real ? real->CreateDepthStencilSurface(a0, a1, a2, a3, a4, a5, a6, a7) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE UpdateSurface(IDirect3DSurface9 * a0, const RECT * a1, IDirect3DSurface9 * a2, const POINT * a3) override { return real ? real->UpdateSurface(a0, a1, a2, a3) : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture9* a0, IDirect3DBaseTexture9* a1) override { return real ? real->UpdateTexture(a0, a1) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture9* a0, IDirect3DBaseTexture9* a1) override { return real ? real->UpdateTexture(ledger.Unwrap(a0), ledger.Unwrap(a1)) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* a0, IDirect3DSurface9* a1) override { return real ? real->GetRenderTargetData(a0, a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetFrontBufferData(UINT a0, IDirect3DSurface9* a1) override { return real ? real->GetFrontBufferData(a0, a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE StretchRect(IDirect3DSurface9 * a0, const RECT * a1, IDirect3DSurface9 * a2, const RECT * a3, D3DTEXTUREFILTERTYPE a4) override { return real ? real->StretchRect(a0, a1, a2, a3, a4) : E_NOTIMPL; }
@@ -102,13 +140,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetClipPlane(DWORD a0, float* a1) override { if (Pure()) return RefuseStateRead(); return real ? real->GetClipPlane(a0, a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetRenderState(D3DRENDERSTATETYPE a0, DWORD a1) override { return real ? real->SetRenderState(a0, a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE a0, DWORD* a1) override { if (Pure()) return RefuseStateRead(); return real ? real->GetRenderState(a0, a1) : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateStateBlock(D3DSTATEBLOCKTYPE a0, IDirect3DStateBlock9** a1) override { return real ? real->CreateStateBlock(a0, a1) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateStateBlock(D3DSTATEBLOCKTYPE a0, IDirect3DStateBlock9** a1) override { return real ? WrapStateBlock(real->CreateStateBlock(a0, a1), a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE BeginStateBlock() override { return real ? real->BeginStateBlock() : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EndStateBlock(IDirect3DStateBlock9** a0) override { return real ? real->EndStateBlock(a0) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EndStateBlock(IDirect3DStateBlock9** a0) override { return real ? WrapStateBlock(real->EndStateBlock(a0), a0) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetClipStatus(const D3DCLIPSTATUS9 * a0) override { return real ? real->SetClipStatus(a0) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetClipStatus(D3DCLIPSTATUS9* a0) override { if (Pure()) return RefuseStateRead(); return real ? real->GetClipStatus(a0) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTexture(DWORD a0, IDirect3DBaseTexture9** a1) override { if (Pure()) return RefuseStateRead(); return real ? real->GetTexture(a0, a1) : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetTexture(DWORD a0, IDirect3DBaseTexture9* a1) override { return real ? real->SetTexture(a0, a1) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetTexture(DWORD a0, IDirect3DBaseTexture9* a1) override { return real ? real->SetTexture(a0, ledger.Unwrap(a1)) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTextureStageState(DWORD a0, D3DTEXTURESTAGESTATETYPE a1, DWORD* a2) override { if (Pure()) return RefuseStateRead(); return real ? real->GetTextureStageState(a0, a1, a2) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD a0, D3DTEXTURESTAGESTATETYPE a1, DWORD a2) override { return real ? real->SetTextureStageState(a0, a1, a2) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetSamplerState(DWORD a0, D3DSAMPLERSTATETYPE a1, DWORD* a2) override { if (Pure()) return RefuseStateRead(); return real ? real->GetSamplerState(a0, a1, a2) : E_NOTIMPL; }
@@ -128,7 +166,7 @@ public:
     HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE a0, INT a1, UINT a2, UINT a3, UINT a4, UINT a5) override { return real ? real->DrawIndexedPrimitive(a0, a1, a2, a3, a4, a5) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE a0, UINT a1, const void * a2, UINT a3) override { return real ? real->DrawPrimitiveUP(a0, a1, a2, a3) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE a0, UINT a1, UINT a2, UINT a3, const void * a4, D3DFORMAT a5, const void * a6, UINT a7) override { return real ? real->DrawIndexedPrimitiveUP(a0, a1, a2, a3, a4, a5, a6, a7) : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ProcessVertices(UINT a0, UINT a1, UINT a2, IDirect3DVertexBuffer9* a3, IDirect3DVertexDeclaration9* a4, DWORD a5) override { return real ? real->ProcessVertices(a0, a1, a2, a3, a4, a5) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ProcessVertices(UINT a0, UINT a1, UINT a2, IDirect3DVertexBuffer9* a3, IDirect3DVertexDeclaration9* a4, DWORD a5) override { return real ? real->ProcessVertices(a0, a1, a2, ledger.Unwrap(a3), a4, a5) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CreateVertexDeclaration(const D3DVERTEXELEMENT9 * a0, IDirect3DVertexDeclaration9 ** a1) override { return real ? real->CreateVertexDeclaration(a0, a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetVertexDeclaration(IDirect3DVertexDeclaration9* a0) override { return real ? real->SetVertexDeclaration(a0) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetVertexDeclaration(IDirect3DVertexDeclaration9** a0) override { if (Pure()) return RefuseStateRead(); return real ? real->GetVertexDeclaration(a0) : E_NOTIMPL; }
@@ -143,11 +181,11 @@ public:
     HRESULT STDMETHODCALLTYPE GetVertexShaderConstantI(UINT a0, int* a1, UINT a2) override { if (Pure()) return RefuseStateRead(); return real ? real->GetVertexShaderConstantI(a0, a1, a2) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetVertexShaderConstantB(UINT a0, const WINBOOL * a1, UINT a2) override { return real ? real->SetVertexShaderConstantB(a0, a1, a2) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetVertexShaderConstantB(UINT a0, WINBOOL* a1, UINT a2) override { if (Pure()) return RefuseStateRead(); return real ? real->GetVertexShaderConstantB(a0, a1, a2) : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT a0, IDirect3DVertexBuffer9* a1, UINT a2, UINT a3) override { return real ? real->SetStreamSource(a0, a1, a2, a3) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT a0, IDirect3DVertexBuffer9* a1, UINT a2, UINT a3) override { return real ? real->SetStreamSource(a0, ledger.Unwrap(a1), a2, a3) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetStreamSource(UINT a0, IDirect3DVertexBuffer9** a1, UINT* a2, UINT* a3) override { if (Pure()) return RefuseStateRead(); return real ? real->GetStreamSource(a0, a1, a2, a3) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetStreamSourceFreq(UINT a0, UINT a1) override { return real ? real->SetStreamSourceFreq(a0, a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetStreamSourceFreq(UINT a0, UINT* a1) override { if (Pure()) return RefuseStateRead(); return real ? real->GetStreamSourceFreq(a0, a1) : E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* a0) override { return real ? real->SetIndices(a0) : E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer9* a0) override { return real ? real->SetIndices(ledger.Unwrap(a0)) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer9** a0) override { if (Pure()) return RefuseStateRead(); return real ? real->GetIndices(a0) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CreatePixelShader(const DWORD * a0, IDirect3DPixelShader9 ** a1) override { return real ? real->CreatePixelShader(a0, a1) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetPixelShader(IDirect3DPixelShader9* a0) override { return real ? real->SetPixelShader(a0) : E_NOTIMPL; }
@@ -163,7 +201,19 @@ public:
     HRESULT STDMETHODCALLTYPE DeletePatch(UINT a0) override { return real ? real->DeletePatch(a0) : E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CreateQuery(D3DQUERYTYPE a0, IDirect3DQuery9** a1) override { return real ? real->CreateQuery(a0, a1) : E_NOTIMPL; }
 
+protected:
+    /// D3DERR_INVALIDCALL, counted, while a default-pool resource or a state block made through the
+    /// stand-in is alive: what a Reset meets on Windows (stand-ins that script Reset ask first).
+    HRESULT ResetRefusal() { return ledger.resetBlockers > 0 ? ledger.Refuse() : S_OK; }
+
 private:
+    /// A managed resource cannot be dynamic.
+    static bool UsageFitsPool(DWORD usage, D3DPOOL pool) { return !(pool == D3DPOOL_MANAGED && (usage & D3DUSAGE_DYNAMIC)); }
+    HRESULT WrapStateBlock(HRESULT hr, IDirect3DStateBlock9** block)
+    {
+        if (SUCCEEDED(hr) && *block) *block = new stand_in::StateBlockWrapper(this, ledger, *block);
+        return hr;
+    }
     HRESULT RefuseStateRead()
     {
         ++refusedStateReads;
@@ -173,4 +223,5 @@ private:
     ULONG references = 0; ///< references handed out; the test's own object is not counted
     DWORD creationFlags = 0;
     int refusedStateReads = 0;
+    stand_in::Ledger ledger;
 };
