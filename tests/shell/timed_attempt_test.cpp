@@ -44,12 +44,6 @@ class PureDeviceStandIn : public FakeDevice {
 public:
     int pictureDraws = 0;
 
-    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* parameters) override
-    {
-        const HRESULT refused = ResetRefusal();
-        return FAILED(refused) ? refused : FakeDevice::Reset(parameters);
-    }
-
     HRESULT STDMETHODCALLTYPE SetFVF(DWORD fvf) override
     {
         currentFvf = fvf;

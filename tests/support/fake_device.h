@@ -85,6 +85,8 @@ class FakeDevice : public DeviceStandInBase {
         ++resetCalls;
         const HRESULT scripted = Next(resetResults, resetResult);
         if (FAILED(scripted)) return scripted;
+        const HRESULT refused = ResetRefusal(); // a default-pool resource still alive
+        if (FAILED(refused)) return refused;
         const HRESULT hr = real ? real->Reset(parameters) : S_OK;
         if (SUCCEEDED(hr)) Follow(*parameters);
         return hr;
