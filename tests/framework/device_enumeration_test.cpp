@@ -394,7 +394,7 @@ TEST(RealDirect3D, EnumeratesAndChoosesUsableSettings)
     ErrorBoxCapture capture;
     TestWindows& windows = SharedTestWindows();
     Microsoft::WRL::ComPtr<IDirect3D9> real;
-    real.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    *real.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION); // takes over its one reference
     ASSERT_TRUE(real);
     RecordingApp app(windows);
     app.d3d = real;

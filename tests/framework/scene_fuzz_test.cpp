@@ -1,5 +1,7 @@
 // Mutated models and data files: loading must end with a result code, never a crash or a read
-// outside the data, and every mesh that does load must index only its own vertices.
+// outside the data, and every mesh that does load must index only its own vertices. A few hundred
+// models per run; TESSARON_FUZZ_CASES and TESSARON_FUZZ_SEED set the number and the seed
+// (scripts/reliability.sh runs a long campaign), and a failure names the seed to replay.
 
 #include "framework/data_file.h"
 #include "framework/mesh_intersect.h"
@@ -10,12 +12,22 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 
 namespace {
 
-constexpr int kModelMutations = 2000;
-constexpr int kDataFileMutations = 300;
+constexpr int kModelMutations = 300;
+constexpr int kDataFileMutations = 100;
+constexpr unsigned kModelSeed = 20240601;
+constexpr unsigned kDataFileSeed = 77;
+
+int FromEnvironment(const char* variable, int fallback)
+{
+    const char* text = std::getenv(variable);
+    const int n = text ? std::atoi(text) : 0;
+    return n > 0 ? n : fallback;
+}
 
 std::string SeedModel()
 {
@@ -114,11 +126,14 @@ TEST_F(SceneFuzz, MutatedModelsLoadOrFailCleanly)
         EXPECT_EQ(merged.SystemMesh()->GetNumFaces(), 2u + 3u + 2u);
         root.Destroy();
     }
-    Mutator mutator(20240601);
+    const int cases = FromEnvironment("TESSARON_FUZZ_CASES", kModelMutations);
+    const unsigned randomSeed = static_cast<unsigned>(FromEnvironment("TESSARON_FUZZ_SEED", kModelSeed));
+    SCOPED_TRACE("seed " + std::to_string(randomSeed));
+    Mutator mutator(randomSeed);
     int loaded = 0;
     IDirect3DDevice9* d = device.Device();
     d->BeginScene();
-    for (int i = 0; i < kModelMutations; ++i) {
+    for (int i = 0; i < cases; ++i) {
         const std::string model = mutator.Mutate(seed, dataStart);
         CSceneFile root("CD3DFile_Root");
         if (LoadSceneFromMemory(d, &root, model.data(), static_cast<DWORD>(model.size())) == S_OK) ++loaded;
@@ -142,8 +157,8 @@ TEST_F(SceneFuzz, MutatedModelsLoadOrFailCleanly)
     }
     d->EndScene();
     // The mutations must leave some models whole and break others, or they test nothing.
-    EXPECT_GT(loaded, kModelMutations / 20);
-    EXPECT_LT(loaded, kModelMutations);
+    EXPECT_GT(loaded, cases / 20);
+    EXPECT_LT(loaded, cases);
 }
 
 TEST_F(SceneFuzz, MutatedDataFilesReadOrFailCleanly)
@@ -152,9 +167,12 @@ TEST_F(SceneFuzz, MutatedDataFilesReadOrFailCleanly)
     ASSERT_TRUE(WriteCompoundFile(L"tessaron.qzb", {{"cube.x", SeedModel()}, {"t.bmp", "BM not an image"}}));
     const std::string seed = ReadPlainFile(L"tessaron.qzb");
     ASSERT_FALSE(seed.empty());
-    Mutator mutator(77);
+    const int cases = FromEnvironment("TESSARON_FUZZ_CASES", kDataFileMutations);
+    const unsigned randomSeed = static_cast<unsigned>(FromEnvironment("TESSARON_FUZZ_SEED", kDataFileSeed));
+    SCOPED_TRACE("seed " + std::to_string(randomSeed));
+    Mutator mutator(randomSeed);
     int loaded = 0;
-    for (int i = 0; i < kDataFileMutations; ++i) {
+    for (int i = 0; i < cases; ++i) {
         ASSERT_TRUE(WritePlainFile(L"tessaron.qzb", mutator.Mutate(seed, 0)));
         CSceneFile root("CD3DFile_Root");
         if (root.Create(device.Device(), "cube.x") == S_OK) ++loaded;
@@ -168,7 +186,7 @@ TEST_F(SceneFuzz, MutatedDataFilesReadOrFailCleanly)
         if (HasFatalFailure()) break;
     }
     EXPECT_GT(loaded, 0);
-    EXPECT_LT(loaded, kDataFileMutations);
+    EXPECT_LT(loaded, cases);
 }
 
 } // namespace

@@ -124,7 +124,7 @@ public:
 
     FailingGameApp(Fault fault, const RegistrySandbox& key) : fault(fault), key(key)
     {
-        system.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+        *system.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION); // takes over its one reference
         d3d.real = system.Get();
         d3d.devices[D3DDEVTYPE_HAL] = &hal;
     }

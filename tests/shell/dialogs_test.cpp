@@ -350,22 +350,36 @@ TEST_F(DialogTest, AboutShowsIconVersionAndTheProjectsMaintainersAndClosesWithEs
     EXPECT_TRUE(author.hasFont);
 }
 
-/// Static texts of `dialog` whose words, wrapped as the control wraps them in its own font, need
-/// more room than the control's box: the player would see them cut off.
+/// Whether a button control is a check box or a radio button: its label sits beside the mark.
+bool HasMark(HWND control)
+{
+    const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
+           type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
+
+/// Static texts and check-box labels of `dialog` whose words, laid out as the control lays them
+/// out in its own font (a label on one line beside its mark, unless it is multi-line), need more
+/// room than the control's box: the player would see them cut off.
 std::vector<std::wstring> TextsCutOff(HWND dialog)
 {
+    constexpr int kMarkGap = 4; ///< between a check box's mark and its label
     std::vector<std::wstring> cut;
     HDC dc = GetDC(dialog);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[16] = {};
         GetClassNameW(child, className, 16);
         const std::wstring text = TextOf(child);
-        if (lstrcmpiW(className, L"Static") != 0 || text.empty()) continue;
+        const bool label = lstrcmpiW(className, L"Button") == 0 && HasMark(child);
+        if ((lstrcmpiW(className, L"Static") != 0 && !label) || text.empty()) continue;
         RECT box{}, needed{};
         GetClientRect(child, &box);
+        if (label) box.right -= GetSystemMetrics(SM_CXMENUCHECK) + kMarkGap;
         needed = box;
+        const bool oneLine = label && !(GetWindowLongW(child, GWL_STYLE) & BS_MULTILINE);
         HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
-        DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        DrawTextW(dc, text.c_str(), -1, &needed,
+                  DT_CALCRECT | DT_EXPANDTABS | (oneLine ? DT_SINGLELINE : DT_WORDBREAK));
         SelectObject(dc, old);
         if (needed.bottom > box.bottom || needed.right > box.right) cut.push_back(text);
     }

@@ -2,7 +2,8 @@
 // "Champions", "PathPicture"): any type, any size, any bytes. Loading must keep the size rules,
 // everything built from the loaded values (names, times, the overlay, a new result, a new name)
 // must stay within its fields, and a save followed by a load must give the same settings.
-// TESSARON_FUZZ_CASES sets the number of cases (a longer campaign runs from scripts/).
+// A few hundred cases per run; TESSARON_FUZZ_CASES and TESSARON_FUZZ_SEED set the number and the
+// seed (scripts/reliability.sh runs a long campaign), and a failure names the seed to replay.
 
 #include "game/overlay.h"
 #include "shell/settings_store.h"
@@ -21,14 +22,15 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kDefaultCases = 2500;
+constexpr int kDefaultCases = 300;
+constexpr unsigned kDefaultSeed = 20240611;
 constexpr DWORD kPathBufferSize = 512;
 
-int CaseCount()
+int FromEnvironment(const char* variable, int fallback)
 {
-    const char* text = std::getenv("TESSARON_FUZZ_CASES");
+    const char* text = std::getenv(variable);
     const int n = text ? std::atoi(text) : 0;
-    return n > 0 ? n : kDefaultCases;
+    return n > 0 ? n : fallback;
 }
 
 class ValueMaker {
@@ -144,8 +146,9 @@ void UseLoadedValues(Settings& settings)
 TEST(SettingsFuzz, RandomNamesChampionsAndPicturePathsLoadWithinTheirRules)
 {
     const RegistrySandbox sandbox("SettingsFuzz");
-    ValueMaker maker(20240611);
-    const int cases = CaseCount();
+    const unsigned seed = static_cast<unsigned>(FromEnvironment("TESSARON_FUZZ_SEED", kDefaultSeed));
+    ValueMaker maker(seed);
+    const int cases = FromEnvironment("TESSARON_FUZZ_CASES", kDefaultCases);
     const PlayerNames::Block namesBefore = PlayerNames().ToBlock();
     PlayerNames::Block namesFallback{};
     std::copy_n(namesBefore.begin(), kNameFieldSize, namesFallback.begin());
@@ -153,7 +156,7 @@ TEST(SettingsFuzz, RandomNamesChampionsAndPicturePathsLoadWithinTheirRules)
     int taken = 0;
 
     for (int i = 0; i < cases && !HasFatalFailure(); ++i) {
-        SCOPED_TRACE("case " + std::to_string(i));
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(i));
         struct Target {
             const char* name;
             DWORD blockSize;

@@ -304,7 +304,7 @@ TEST_F(TimedAttemptTest, FormLivesOnAPureDeviceWithoutReadingStateBack)
     key.PutDword("Picture", 1);
     key.PutText("PathPicture", "background.jpg");
     Microsoft::WRL::ComPtr<IDirect3D9> system;
-    system.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    *system.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION); // takes over its one reference
     ASSERT_TRUE(system);
     FakeDirect3D standInD3d = FakeDirect3D::SingleHalAdapter();
     standInD3d.adapters[0].caps[D3DDEVTYPE_HAL].DevCaps |= D3DDEVCAPS_PUREDEVICE;

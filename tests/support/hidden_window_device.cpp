@@ -23,7 +23,7 @@ HiddenWindowDevice::HiddenWindowDevice(UINT w, UINT h, bool depthBuffer) : width
     window = CreateWindowExW(0, kWindowClass, L"test device", WS_OVERLAPPEDWINDOW, 0, 0, static_cast<int>(w),
                              static_cast<int>(h), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window) return;
-    direct3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    *direct3d.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION); // takes over its one reference
     if (!direct3d) return;
 
     D3DPRESENT_PARAMETERS pp{};

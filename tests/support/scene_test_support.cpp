@@ -51,7 +51,7 @@ TestDevice::TestDevice(UINT w, UINT h) : width(w), height(h)
     RegisterClassW(&windowClass); // fails harmlessly when a previous device registered it
     window = CreateWindowW(L"TessaronSceneTest", L"scene test", WS_OVERLAPPEDWINDOW, 0, 0, width + 16, height + 40,
                            nullptr, nullptr, windowClass.hInstance, nullptr);
-    direct3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    *direct3d.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION); // takes over its one reference
     if (!window || !direct3d) return;
     D3DPRESENT_PARAMETERS parameters{};
     parameters.BackBufferWidth = width;
