@@ -25,8 +25,14 @@ unmanaged_test_windows() {
     {
         printf 'REGEDIT4\r\n'
         for program in "$BUILD"/tests/*_test.exe; do
-            printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n"Managed"="N"\r\n' \
-                "$(basename "$program")"
+            local key="HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\$(basename "$program")\\X11 Driver"
+            # The reset storm's game window, shown after the storm test's own windows, never
+            # settles unmanaged: Wine keeps posting it activation notices and the test hangs.
+            if [[ "$program" == */framework_reset_storm_test.exe ]]; then
+                printf '\r\n[-%s]\r\n' "$key"
+            else
+                printf '\r\n[%s]\r\n"Managed"="N"\r\n' "$key"
+            fi
         done
     } >"$reg"
     wine reg import "Z:${reg//\//\\}" >/dev/null 2>&1 </dev/null || echo "test: test windows stay managed" >&2
