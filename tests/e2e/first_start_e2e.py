@@ -46,10 +46,7 @@ def body(s):
     s.check(max(offset) <= 24, "the New-player dialog is %s px off the screen's centre" % (offset,))
 
     s.step("type a Cyrillic name into the New-player dialog")
-    session.focus(dialog)
-    session.key("End")
-    session.key("shift+Home")
-    session.type(PLAYER)
+    s.type_checked(dialog, PLAYER)
     with MapWatcher() as watcher:
         session.key("Return")
         deadline = time.time() + 30
@@ -87,19 +84,11 @@ def body(s):
     s.close_menu()
 
     s.step("a click on turn target 1 turns its layer")
-    before = s.settle()
+    before = s.wait_still()
     target = project(TARGET_1, view)
-    session.click(*target)
     near_box = (target[0] - 120, target[1] - 80, target[0] + 200, target[1] + 200)
-    deadline = time.time() + 20
-    turned = s.shot("turned")
-    near = differing_pixels(before, turned, near_box)
-    while near <= 500 and time.time() < deadline:
-        time.sleep(0.2)
-        turned = s.shot("turned")
-        near = differing_pixels(before, turned, near_box)
+    turned = s.press_until_changed(target, before, near_box, "the picture near the target did not change")
     far = differing_pixels(before, turned, (vx + 5, vy + vh - 60, vx + 150, vy + vh - 5))
-    s.check(near > 500, "the picture near the target did not change (%d pixels)" % near)
     s.check(far == 0, "the picture changed away from the cube (%d pixels)" % far)
 
     s.step("\"Шаг обратно\" is enabled and turns the layer back")
@@ -108,12 +97,8 @@ def body(s):
     s.choose(edit_rows, 0)
     # Waits for the picture the step back must give: a loaded machine draws the turn slowly.
     cube_box = (vx + 100, vy + 90, vx + vw - 100, vy + vh - 20)
-    deadline = time.time() + 20
-    changed = differing_pixels(start, s.shot("back"), cube_box)
-    while changed >= 60 and time.time() < deadline:
-        time.sleep(0.2)
-        changed = differing_pixels(start, s.shot("back"), cube_box)
-    s.check(changed < 60, "the cube is not back at its start picture (%d pixels differ)" % changed)
+    s.wait_picture(lambda now: differing_pixels(start, now, cube_box) < 60,
+                   "the cube is not back at its start picture", cube_box)
     _, states = s.menu_states(1, 2)
     s.check(states == [False, False], "edit items with an empty history: %s" % states)
     s.close_menu()

@@ -13,7 +13,7 @@ import os
 import subprocess
 import time
 
-from game_session import (SPLASH_SIZE, TITLE, GameSession, Scenario, centre_offset, champion_block, copy_game,
+from game_session import (SPLASH_SIZE, TITLE, GameSession, MapWatcher, Scenario, centre_offset, champion_block, copy_game,
                           list_rows, typeable, visible_windows)
 
 # Basic colour swatches of the colour dialog: first one's centre and the grid's spacing.
@@ -86,15 +86,12 @@ def window_state(window):
 
 
 def wait_started_minimised(s, timeout=40):
-    """The frame's X window, once the game runs minimised; no splash shows meanwhile."""
+    """The frame's X window, once the game runs minimised."""
     deadline = time.time() + timeout
     while time.time() < deadline:
         found = subprocess.run(["xdotool", "search", "--name", "^%s$" % TITLE], capture_output=True,
                                text=True).stdout.split()
         if found and "Iconic" in window_state(found[-1]):
-            time.sleep(2)  # long enough for a splash to show
-            s.check(not any(w[2][2:] == SPLASH_SIZE for w in visible_windows()), "a splash shows")
-            s.check("Iconic" in window_state(found[-1]), "no longer minimised")
             return found[-1]
         s.check(s.session.process.poll() is None, "the game ended")
         time.sleep(0.2)
@@ -133,11 +130,13 @@ def choose_picture(s, path, view, dialog_title="Open"):
         s.session.type(path)
         s.session.key("Return")
         wait_closed(s, dialog)
-        picture = s.settle()
-        if near(background_at(picture, view), PICTURE_RGB, 30):
+        try:
+            s.wait_picture(lambda now: near(background_at(now, view), PICTURE_RGB, 30), "the picture did not show",
+                           timeout=10)
             return
-        print("the picture did not show (%s): choosing it again" % (background_at(picture, view),))
-    picture_shown(s, picture, view, "chosen:")
+        except AssertionError as error:
+            print("%s: choosing it again" % error)
+    s.check(False, "the chosen picture %s never showed" % path)
 
 
 def check_stored_path(s):
@@ -188,8 +187,7 @@ def body(s):
     session.type("9")
     session.key("Return")
     wait_closed(s, dialog)
-    picture = s.settle()
-    s.check(list_rows(picture, view) < 20, "the champion list is still drawn")
+    picture = s.wait_picture(lambda now: list_rows(now, view) < 20, "the champion list is still drawn")
 
     s.step("\"Цвет фона\": a blue swatch, OK")
     dialog = open_dialog(s, 0, "Color")
@@ -200,9 +198,7 @@ def body(s):
     session.click(*swatch)
     session.key("Return")
     wait_closed(s, dialog)
-    picture = s.settle()
-    s.check(near(background_at(picture, view), chosen),
-            "background %s, chosen %s" % (background_at(picture, view), chosen))
+    s.wait_picture(lambda now: near(background_at(now, view), chosen), "the background did not take %s" % (chosen,))
 
     s.step("exit and start again: list hidden, count 9, the chosen colour")
     s.exit_game()
@@ -239,7 +235,7 @@ def body(s):
     dialog = open_dialog(s, 2, "Предварительные настройки")
     session.key("Return")
     wait_closed(s, dialog)
-    picture_shown(s, s.settle(), view, "after Presets")
+    picture_shown(s, s.wait_still(), view, "after Presets")
     s.exit_game()
     stored = session.stored()
     s.check(stored.get("ColorBG") == 0xFFFFFFFF, "ColorBG %#x after Presets" % stored.get("ColorBG", 0))
@@ -255,10 +251,12 @@ def body(s):
         s.check(stored_place(session) == NORMAL_PLACE, "stored %s" % stored_place(session))
 
         s.step("a shortcut set to \"Minimised\": the frame starts minimised, without a splash; restored, it plays")
-        session.start(show="/min")
-        window = wait_started_minimised(s)
-        subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False, capture_output=True)
-        s.wait_main_window()
+        with MapWatcher() as watcher:  # sees a splash however briefly it shows
+            session.start(show="/min")
+            window = wait_started_minimised(s)
+            subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False, capture_output=True)
+            s.wait_main_window()
+            s.check(SPLASH_SIZE not in watcher.mapped_sizes(), "a splash showed")
         x, y, width, height = session.geometry(s.window)
         s.check((width, height) == (700, 600), "restored to %s" % ((x, y, width, height),))
         picture = s.shot("restored")

@@ -6,7 +6,7 @@ then, on a desktop with a window manager, the window behaves like the desktop's 
 import subprocess
 import time
 
-from game_session import Scenario, centre_offset, champion_block, list_rows
+from game_session import Scenario, centre_offset, champion_block, list_rows, visible_windows
 
 
 def active_window():
@@ -33,10 +33,9 @@ def body(s):
     time.sleep(0.15)
     session.key("m", hold=0.15)
     subprocess.run(["xdotool", "keyup", "z"], check=True)
-    time.sleep(0.6)
-    s.check(list_rows(s.shot("zm"), view) < 20, "the champion row is still drawn after Z+M")
+    s.wait_picture(lambda now: list_rows(now, view) < 20, "the champion row is still drawn after Z+M")
 
-    s.step("Presets: picture on, \"1a\" typed into the scramble count")
+    s.step("Presets: picture on, \"1a\" typed into the scramble count, which takes the digit only")
     rows, states = s.menu_states(2, 3)
     s.check(states == [True, False, True], "settings menu with Picture 0: %s" % states)
     s.choose(rows, 2)
@@ -45,11 +44,10 @@ def body(s):
     s.check(max(offset) <= 24, "Presets opened %s px off the centre of the game's window" % (offset,))
     session.focus(dialog)
     session.key("space")  # "Показывать картинку", the first control, has the focus
-    session.key("Tab", "Tab", "Tab", "Tab")  # to the scramble count, its text selected
-    session.type("1a")
-    time.sleep(0.3)
+    session.key("Tab", "Tab", "Tab", "Tab")  # to the scramble count
+    s.type_checked(dialog, "1a", shows="1")  # a digits-only field
     session.key("Return")
-    time.sleep(2.5)
+    s.wait_until(lambda: dialog not in [w[0] for w in visible_windows()], "Presets did not close")
     session.focus(s.window)
 
     s.step("\"Картинка фона\" is enabled once the picture is on")
@@ -62,14 +60,16 @@ def body(s):
     width, height = fw, fh
     for _ in range(3):  # a busy machine may drop part of a drag: drag the corner again from where it is
         session.drag((fx + width - 2, fy + height - 2), (fx + 60, fy + 60))
-        time.sleep(1.0)
-        x, y, width, height = session.geometry(s.window)
+        s.wait_until(lambda: session.geometry(s.window)[2:] != (width, height),
+                     "the dragged corner did not change the frame's size")
+        x, y, width, height = s.wait_steady(lambda: session.geometry(s.window))
         if width <= 320 and height <= 250:
             break
     s.check(width >= 300 and height >= 226, "the frame shrank to %d x %d" % (width, height))
-    s.check(width <= 320 and height <= 250, "the frame did not shrink at all: %d x %d" % (width, height))
+    s.check(width <= 320 and height <= 250, "the frame did not shrink enough: %d x %d" % (width, height))
     session.drag((x + width - 2, y + height - 2), (fx + fw - 2, fy + fh - 2))
-    time.sleep(0.5)
+    s.wait_until(lambda: session.geometry(s.window)[2:] != (width, height), "the frame did not grow back")
+    s.wait_steady(lambda: session.geometry(s.window))
 
     s.step("exit: count 3, picture on, five empty records")
     s.exit_game()
@@ -93,8 +93,8 @@ def body(s):
         (x, y), width = session.screen_position(s.window), session.geometry(s.window)[2]
         title = (x + width // 2, y - extents[2] // 2)
         session.drag(title, (title[0] - 60, title[1] + 40))
-        time.sleep(0.5)
-        moved = session.screen_position(s.window)
+        s.wait_until(lambda: session.screen_position(s.window) != (x, y), "dragging the title bar did not move the window")
+        moved = s.wait_steady(lambda: session.screen_position(s.window))
         s.check(abs(moved[0] - (x - 60)) <= 2 and abs(moved[1] - (y + 40)) <= 2,
                 "dragging the title bar moved the window from %s to %s" % ((x, y), moved))
         session.click(moved[0] + width - extents[1] - 8, moved[1] - extents[2] // 2)  # the close box, top right
