@@ -1,7 +1,8 @@
 """A first start without settings, as a new player sees it: the New-player dialog before the
 main window, the typed name in the overlay, the splash gone with the first frames, the solved
 cube corner-on; a click turns a layer, "Шаг обратно" turns it back; the menu items follow
-their rules; at exit all thirteen values are written, the name in slot 0."""
+their rules; at exit all thirteen values are written, the name in slot 0. A remembered name
+picked through "Имя игрока" shows in the overlay and is stored first."""
 
 import time
 
@@ -15,6 +16,11 @@ TARGET_1 = (-8.05, 9.06, -6.05)
 PLAYER = "Вася Ёж"  # stored as Windows-1251 bytes whatever the code page
 ALL_VALUES = ["Left", "Top", "Width", "Height", "PathPicture", "NumberRotate", "ColorBG", "Picture",
               "ShowNameDlg", "ShowListChampions", "ShowNamePlayerStopWatch", "NamePlayer", "Champions"]
+
+
+def name_slots(*names):
+    """"NamePlayer" holding `names` as Windows-1251 text, 20 bytes each, ten slots."""
+    return b"".join(name.encode("cp1251").ljust(20, b"\0") for name in names).ljust(200, b"\0")
 
 
 def face_colours(picture, view):
@@ -120,14 +126,33 @@ def body(s):
     s.check(len(champions) == 140 and all(champions[28 * r:28 * r + 8] == (86399).to_bytes(8, "little")
                                           for r in range(5)), "five empty champion records")
 
-    s.step("the overlay drew the typed name: the default name draws another picture there")
-    session.write_settings({"ShowNameDlg": 0})  # slot 0 back to the default "Товарищ"
+    s.step("the overlay drew the typed name: the default name, in slot 0 again, draws another picture there")
+    session.write_settings({"ShowNameDlg": 0, "NamePlayer": name_slots("Товарищ", PLAYER)})
     s.start_game()
-    default = s.shot("default-name")
     player_block = (vx + 15, vy + 15, vx + 200, vy + 100)
+    default = s.wait_picture(lambda now: now.count(player_block, lambda p: min(p) > 200) > 300,
+                             "the player block is not drawn")
     changed = differing_pixels(start, default, player_block)
     s.check(changed > 40, "the player block shows the same picture for both names (%d pixels differ)" % changed)
+
+    s.step("\"Имя игрока\": the remembered name picked from the list, OK: the overlay shows it")
+    session.key("F10")
+    session.key("Down")  # "Главная" opens on its first item, "Имя игрока"
+    session.key("Return")
+    dialog = session.find_window("Новый игрок", timeout=20)
+    session.focus(dialog)
+    session.key("alt+Down")  # the list of remembered names drops down
+    session.key("Down", "Return")
+    held = s.edit_text(PLAYER)
+    s.check(held == PLAYER, "the name picked from the list reads %r" % held)
+    session.key("Return")
+    s.wait_picture(lambda now: differing_pixels(start, now, player_block) < 10,
+                   "the player block does not show the picked name as it showed at the first start")
+
+    s.step("exit: the picked name is listed first, the one before it second")
     s.exit_game()
+    names = session.stored()["NamePlayer"]
+    s.check(names == name_slots(PLAYER, "Товарищ"), "NamePlayer starts %r" % names[:60])
 
 
 if __name__ == "__main__":

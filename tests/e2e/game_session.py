@@ -744,17 +744,24 @@ class Scenario:
             self.session.key("End")
             self.session.key("shift+Home")
             self.session.type(text)
-            self.session.key("End")
-            self.session.key("shift+Home")
-            deadline = time.time() + 10
-            while time.time() < deadline:
-                self.session.key("ctrl+c")
-                held = clipboard_text()
-                if held == shows:
-                    return
-                time.sleep(0.3)
+            held = self.edit_text(shows)
+            if held == shows:
+                return
             print("the edit control holds %r, not %r: typing again" % (held, shows))
         self.check(False, "the edit control holds %r after %d tries, not %r" % (held, tries, shows))
+
+    def edit_text(self, expected, timeout=10):
+        """The focused edit control's whole text, copied to the clipboard until it reads `expected`
+        or the time is up (the copy reaches the X clipboard a little later)."""
+        deadline = time.time() + timeout
+        while True:
+            self.session.key("End")
+            self.session.key("shift+Home")
+            self.session.key("ctrl+c")
+            held = clipboard_text()
+            if held == expected or time.time() > deadline:
+                return held
+            time.sleep(0.3)
 
     def settle(self, seconds=0.8):
         time.sleep(seconds)
