@@ -13,8 +13,8 @@ import os
 import subprocess
 import time
 
-from game_session import (SPLASH_SIZE, TITLE, GameSession, MapWatcher, Scenario, centre_offset, champion_block, copy_game,
-                          list_rows, typeable, visible_windows)
+from game_session import (SPLASH_SIZE, TITLE, GameSession, MapWatcher, Scenario, centre_offset, champion_block,
+                          copy_game, list_rows, typeable)
 
 # Basic colour swatches of the colour dialog: first one's centre and the grid's spacing.
 SWATCH_ORIGIN = (19, 53)
