@@ -216,6 +216,21 @@ class GameSession:
         out = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, check=True).stdout
         return tuple(int(re.search(r"Absolute upper-left %s:\s+(-?\d+)" % axis, out).group(1)) for axis in "XY")
 
+    def programs(self, names=("tessaron.exe", "hh.exe", "winebrowser")):
+        """Command lines of this prefix's processes running one of `names` (Wine's own service
+        processes, which outlive every program, are not asked about)."""
+        marker = b"\0WINEPREFIX=" + self.prefix.encode() + b"\0"
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/environ" % pid, "rb") as env, open("/proc/%s/cmdline" % pid, "rb") as cmd:
+                    environ, line = b"\0" + env.read() + b"\0", cmd.read().replace(b"\0", b" ").decode(errors="replace")
+            except OSError:
+                continue  # ended meanwhile, or not ours to read
+            if marker in environ and any(name in line.lower() for name in names):
+                found.append(line.strip())
+        return found
+
     def wine(self, *args, check=True):
         return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True,
                               stdin=subprocess.DEVNULL)
@@ -680,13 +695,15 @@ class Scenario:
     # action must cause (its own time limit, a clear failure), then for stillness.
 
     def wait_until(self, condition, failure, timeout=20):
-        """Polls `condition()` until it gives something true, which it returns."""
+        """Polls `condition()` until it gives something true, which it returns. `failure` is the
+        message, or a function giving it when the time is up."""
         deadline = time.time() + timeout
         while True:
             result = condition()
             if result:
                 return result
-            self.check(time.time() < deadline, "%s within %d s" % (failure, timeout))
+            if time.time() > deadline:
+                self.check(False, "%s within %d s" % (failure() if callable(failure) else failure, timeout))
             time.sleep(0.2)
 
     def wait_steady(self, read, timeout=20):

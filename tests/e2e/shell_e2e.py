@@ -6,11 +6,33 @@ then, on a desktop with a window manager, the window behaves like the desktop's 
 import subprocess
 import time
 
-from game_session import Scenario, centre_offset, champion_block, list_rows, visible_windows
+from game_session import Scenario, centre_offset, champion_block, list_rows, project, visible_windows
+
+
+TARGET_1 = (-8.05, 9.06, -6.05)  # turn target 1, a third of the way from its triangle's base to its apex
 
 
 def active_window():
     return subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True).stdout.strip()
+
+
+def open_help(s, ask):
+    """Asks for the help with `ask()`: a new top-level window must appear; returns it."""
+    before = {w[0] for w in visible_windows()}
+    ask()
+    shown = s.wait_until(lambda: [w[0] for w in visible_windows() if w[0] not in before and w[2][3] > 100],
+                         "no help window appeared")
+    s.check(any("tessaron.exe" in line.lower() for line in s.session.programs()),
+            "the game is not among the prefix's programs: %s" % s.session.programs())
+    subprocess.run(["xdotool", "windowraise", s.window], check=False)
+    s.session.focus(s.window)
+    return shown[-1]
+
+
+def ended_with_game(s):
+    """Nothing the game started (the help viewer, the browser it hands the pages to) outlives it."""
+    s.wait_until(lambda: not s.session.programs(),
+                 lambda: "still running after the game ended: %s" % s.session.programs(), timeout=30)
 
 
 def body(s):
@@ -67,12 +89,21 @@ def body(s):
             break
     s.check(width >= 300 and height >= 226, "the frame shrank to %d x %d" % (width, height))
     s.check(width <= 320 and height <= 250, "the frame did not shrink enough: %d x %d" % (width, height))
-    session.drag((x + width - 2, y + height - 2), (fx + fw - 2, fy + fh - 2))
-    s.wait_until(lambda: session.geometry(s.window)[2:] != (width, height), "the frame did not grow back")
-    s.wait_steady(lambda: session.geometry(s.window))
+    subprocess.run(["xdotool", "windowsize", s.window, str(fw), str(fh)], check=True)
+    s.wait_until(lambda: session.geometry(s.window)[2:] == (fw, fh), "the frame did not take its size back")
 
-    s.step("exit: count 3, picture on, five empty records")
+    s.step("\"Пользование программой\" opens the help; the game goes on")
+    rows, _ = s.menu_states(3, 2)
+    help_window = open_help(s, lambda: s.choose(rows, 1))
+    target = project(TARGET_1, view)
+    cube = (target[0] - 120, target[1] - 80, target[0] + 200, target[1] + 200)
+    s.press_until_changed(target, s.wait_still(cube), cube,
+                          "a click on the cube turned nothing with the help open")
+
+    s.step("exit with the help open: count 3, picture on, five empty records, nothing left running")
     s.exit_game()
+    s.check(help_window not in [w[0] for w in visible_windows()], "the help stayed open after the game ended")
+    ended_with_game(s)
     stored = session.stored()
     s.check(stored.get("NumberRotate") == 3, "\"1a\" stored as %s, expected 3" % stored.get("NumberRotate"))
     s.check(stored.get("Picture") == 1, "Picture stored as %s" % stored.get("Picture"))
@@ -93,12 +124,16 @@ def body(s):
         (x, y), width = session.screen_position(s.window), session.geometry(s.window)[2]
         title = (x + width // 2, y - extents[2] // 2)
         session.drag(title, (title[0] - 60, title[1] + 40))
-        s.wait_until(lambda: session.screen_position(s.window) != (x, y), "dragging the title bar did not move the window")
+        s.wait_until(lambda: session.screen_position(s.window) != (x, y),
+                     "dragging the title bar did not move the window")
         moved = s.wait_steady(lambda: session.screen_position(s.window))
         s.check(abs(moved[0] - (x - 60)) <= 2 and abs(moved[1] - (y + 40)) <= 2,
                 "dragging the title bar moved the window from %s to %s" % ((x, y), moved))
+        open_help(s, lambda: session.key("F1"))
+        s.step("the close box with the help open: the game ends normally, nothing left running")
         session.click(moved[0] + width - extents[1] - 8, moved[1] - extents[2] // 2)  # the close box, top right
         s.check(session.wait_exit() == 0, "the close box did not end the game normally")
+        ended_with_game(s)
 
 
 if __name__ == "__main__":
