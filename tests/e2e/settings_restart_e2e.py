@@ -123,11 +123,12 @@ def refuse_unusable_path(s):
 
 
 def choose_picture(s, path, view, dialog_title="Open"):
-    """Chooses the picture at `path` through "Картинка фона" until it shows; a path whose typed
-    Russian letters got mangled on the way (see refuse_unusable_path) is chosen again."""
+    """Chooses the picture at `path` through "Картинка фона" until it shows: the path is typed
+    until the name field holds it (Russian letters typed on a busy machine get lost), and chosen
+    again if the picture does not show."""
     for _ in range(3):
         dialog = open_dialog(s, 1, dialog_title)
-        s.session.type(path)
+        s.type_checked(dialog, path)
         s.session.key("Return")
         wait_closed(s, dialog)
         try:
