@@ -6,7 +6,7 @@ then, on a desktop with a window manager, the window behaves like the desktop's 
 import subprocess
 import time
 
-from game_session import Scenario, centre_offset, champion_block, list_rows, project, visible_windows
+from game_session import Scenario, centre_offset, champion_block, list_rows, menu_titles, project, visible_windows
 
 
 TARGET_1 = (-8.05, 9.06, -6.05)  # turn target 1, a third of the way from its triangle's base to its apex
@@ -91,6 +91,7 @@ def body(s):
     s.check(width <= 320 and height <= 250, "the frame did not shrink enough: %d x %d" % (width, height))
     subprocess.run(["xdotool", "windowsize", s.window, str(fw), str(fh)], check=True)
     s.wait_until(lambda: session.geometry(s.window)[2:] == (fw, fh), "the frame did not take its size back")
+    s.wait_picture(lambda now: len(menu_titles(now, s.frame, view)) == 4, "the frame is not drawn again at its size")
 
     s.step("\"Пользование программой\" opens the help; the game goes on")
     rows, _ = s.menu_states(3, 2)
