@@ -1,7 +1,8 @@
 """A first start without settings, as a new player sees it: the New-player dialog before the
 main window, the typed name in the overlay, the splash gone with the first frames, the solved
 cube corner-on; a click turns a layer, "Шаг обратно" turns it back; the menu items follow
-their rules; at exit all thirteen values are written, the name in slot 0."""
+their rules; at exit all thirteen values are written, the name in slot 0. A remembered name
+picked through "Имя игрока" shows in the overlay and is stored first."""
 
 import time
 
@@ -15,6 +16,11 @@ TARGET_1 = (-8.05, 9.06, -6.05)
 PLAYER = "Вася Ёж"  # stored as Windows-1251 bytes whatever the code page
 ALL_VALUES = ["Left", "Top", "Width", "Height", "PathPicture", "NumberRotate", "ColorBG", "Picture",
               "ShowNameDlg", "ShowListChampions", "ShowNamePlayerStopWatch", "NamePlayer", "Champions"]
+
+
+def name_slots(*names):
+    """"NamePlayer" holding `names` as Windows-1251 text, 20 bytes each, ten slots."""
+    return b"".join(name.encode("cp1251").ljust(20, b"\0") for name in names).ljust(200, b"\0")
 
 
 def face_colours(picture, view):
@@ -46,10 +52,7 @@ def body(s):
     s.check(max(offset) <= 24, "the New-player dialog is %s px off the screen's centre" % (offset,))
 
     s.step("type a Cyrillic name into the New-player dialog")
-    session.focus(dialog)
-    session.key("End")
-    session.key("shift+Home")
-    session.type(PLAYER)
+    s.type_checked(dialog, PLAYER)
     with MapWatcher() as watcher:
         session.key("Return")
         deadline = time.time() + 30
@@ -87,19 +90,11 @@ def body(s):
     s.close_menu()
 
     s.step("a click on turn target 1 turns its layer")
-    before = s.settle()
+    before = s.wait_still()
     target = project(TARGET_1, view)
-    session.click(*target)
     near_box = (target[0] - 120, target[1] - 80, target[0] + 200, target[1] + 200)
-    deadline = time.time() + 20
-    turned = s.shot("turned")
-    near = differing_pixels(before, turned, near_box)
-    while near <= 500 and time.time() < deadline:
-        time.sleep(0.2)
-        turned = s.shot("turned")
-        near = differing_pixels(before, turned, near_box)
+    turned = s.press_until_changed(target, before, near_box, "the picture near the target did not change")
     far = differing_pixels(before, turned, (vx + 5, vy + vh - 60, vx + 150, vy + vh - 5))
-    s.check(near > 500, "the picture near the target did not change (%d pixels)" % near)
     s.check(far == 0, "the picture changed away from the cube (%d pixels)" % far)
 
     s.step("\"Шаг обратно\" is enabled and turns the layer back")
@@ -108,12 +103,8 @@ def body(s):
     s.choose(edit_rows, 0)
     # Waits for the picture the step back must give: a loaded machine draws the turn slowly.
     cube_box = (vx + 100, vy + 90, vx + vw - 100, vy + vh - 20)
-    deadline = time.time() + 20
-    changed = differing_pixels(start, s.shot("back"), cube_box)
-    while changed >= 60 and time.time() < deadline:
-        time.sleep(0.2)
-        changed = differing_pixels(start, s.shot("back"), cube_box)
-    s.check(changed < 60, "the cube is not back at its start picture (%d pixels differ)" % changed)
+    s.wait_picture(lambda now: differing_pixels(start, now, cube_box) < 60,
+                   "the cube is not back at its start picture", cube_box)
     _, states = s.menu_states(1, 2)
     s.check(states == [False, False], "edit items with an empty history: %s" % states)
     s.close_menu()
@@ -135,14 +126,33 @@ def body(s):
     s.check(len(champions) == 140 and all(champions[28 * r:28 * r + 8] == (86399).to_bytes(8, "little")
                                           for r in range(5)), "five empty champion records")
 
-    s.step("the overlay drew the typed name: the default name draws another picture there")
-    session.write_settings({"ShowNameDlg": 0})  # slot 0 back to the default "Товарищ"
+    s.step("the overlay drew the typed name: the default name, in slot 0 again, draws another picture there")
+    session.write_settings({"ShowNameDlg": 0, "NamePlayer": name_slots("Товарищ", PLAYER)})
     s.start_game()
-    default = s.shot("default-name")
     player_block = (vx + 15, vy + 15, vx + 200, vy + 100)
+    default = s.wait_picture(lambda now: now.count(player_block, lambda p: min(p) > 200) > 300,
+                             "the player block is not drawn")
     changed = differing_pixels(start, default, player_block)
     s.check(changed > 40, "the player block shows the same picture for both names (%d pixels differ)" % changed)
+
+    s.step("\"Имя игрока\": the remembered name picked from the list, OK: the overlay shows it")
+    session.key("F10")
+    session.key("Down")  # "Главная" opens on its first item, "Имя игрока"
+    session.key("Return")
+    dialog = session.find_window("Новый игрок", timeout=20)
+    session.focus(dialog)
+    session.key("alt+Down")  # the list of remembered names drops down
+    session.key("Down", "Return")
+    held = s.edit_text(PLAYER)
+    s.check(held == PLAYER, "the name picked from the list reads %r" % held)
+    session.key("Return")
+    s.wait_picture(lambda now: differing_pixels(start, now, player_block) < 10,
+                   "the player block does not show the picked name as it showed at the first start")
+
+    s.step("exit: the picked name is listed first, the one before it second")
     s.exit_game()
+    names = session.stored()["NamePlayer"]
+    s.check(names == name_slots(PLAYER, "Товарищ"), "NamePlayer starts %r" % names[:60])
 
 
 if __name__ == "__main__":

@@ -1,6 +1,10 @@
 """Drives the real game under Wine the way a person would: starts it in a prefix of the
 tests' own, finds its window, clicks and types with xdotool, reads the screen back with
-ImageMagick and the registry with `wine reg export`."""
+ImageMagick and the registry with `wine reg export`.
+
+Every wait first waits for the change its action must cause, then for stillness, so the
+scenarios hold on a loaded machine; they were proven with both cores kept busy:
+    yes > /dev/null & yes > /dev/null & bash scripts/test.sh -L e2e; kill %1 %2"""
 
 import contextlib
 import os
@@ -176,15 +180,29 @@ class GameSession:
         """openbox manages the screen while the block runs."""
         manager = subprocess.Popen(["openbox", "--sm-disable"], stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.time() + 10
-        while time.time() < deadline and "window id" not in subprocess.run(
-                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout:
+        deadline = time.time() + 20
+        while "window id" not in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                                capture_output=True, text=True).stdout:
+            if time.time() > deadline or manager.poll() is not None:
+                manager.kill()
+                manager.wait()
+                raise RuntimeError("openbox did not take over the screen within 20 s")
             time.sleep(0.1)  # openbox must manage the screen before the game maps a window
         try:
             yield
         finally:
             manager.terminate()
             manager.wait()
+
+    def wait_managed(self, window, timeout=20):
+        """Waits for the window manager to take `window` into a frame of its own (its parent is no
+        longer the root window)."""
+        deadline = time.time() + timeout
+        while re.search(r"Parent window id: \S+ \(the root window\)", subprocess.run(
+                ["xwininfo", "-tree", "-id", window], capture_output=True, text=True).stdout):
+            if time.time() > deadline:
+                raise TimeoutError("the window manager did not take window %s within %d s" % (window, timeout))
+            time.sleep(0.1)
 
     def frame_extents(self, window):
         """The window manager's frame around `window` as (left, right, top, bottom), or None."""
@@ -197,6 +215,21 @@ class GameSession:
         xdotool counts the frame twice)."""
         out = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, check=True).stdout
         return tuple(int(re.search(r"Absolute upper-left %s:\s+(-?\d+)" % axis, out).group(1)) for axis in "XY")
+
+    def programs(self, names=("tessaron.exe", "hh.exe", "winebrowser")):
+        """Command lines of this prefix's processes running one of `names` (Wine's own service
+        processes, which outlive every program, are not asked about)."""
+        marker = b"\0WINEPREFIX=" + self.prefix.encode() + b"\0"
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/environ" % pid, "rb") as env, open("/proc/%s/cmdline" % pid, "rb") as cmd:
+                    environ, line = b"\0" + env.read() + b"\0", cmd.read().replace(b"\0", b" ").decode(errors="replace")
+            except OSError:
+                continue  # ended meanwhile, or not ours to read
+            if marker in environ and any(name in line.lower() for name in names):
+                found.append(line.strip())
+        return found
 
     def wine(self, *args, check=True):
         return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True,
@@ -404,6 +437,16 @@ def visible_windows():
         found.append((window, name.strip(),
                       (int(fields["X"]), int(fields["Y"]), int(fields["WIDTH"]), int(fields["HEIGHT"]))))
     return found
+
+
+SCREEN = (0, 0, 1024, 768)
+
+
+def clipboard_text():
+    """The X clipboard's text (Wine hands the Windows clipboard to it), or None."""
+    out = subprocess.run(["python3", "-c", "import tkinter; t = tkinter.Tk(); t.withdraw(); "
+                          "print(t.clipboard_get(), end='')"], capture_output=True, text=True)
+    return out.stdout if out.returncode == 0 else None
 
 
 def is_light(rgb):
@@ -646,6 +689,96 @@ class Scenario:
         self.session.click((x0 + x1) // 2, (y0 + y1) // 2)
         time.sleep(0.3)
         self.session.focus(self.window)
+
+    # --- waiting for what an action must cause ----------------------------------------------
+    # A busy machine delivers keys and clicks late: each wait first waits for the change its
+    # action must cause (its own time limit, a clear failure), then for stillness.
+
+    def wait_until(self, condition, failure, timeout=20):
+        """Polls `condition()` until it gives something true, which it returns. `failure` is the
+        message, or a function giving it when the time is up."""
+        deadline = time.time() + timeout
+        while True:
+            result = condition()
+            if result:
+                return result
+            if time.time() > deadline:
+                self.check(False, "%s within %d s" % (failure() if callable(failure) else failure, timeout))
+            time.sleep(0.2)
+
+    def wait_steady(self, read, timeout=20):
+        """Reads `read()` until two readings 0.3 s apart agree (a drag has ended); returns that."""
+        last = read()
+        deadline = time.time() + timeout
+        while True:
+            time.sleep(0.3)
+            now = read()
+            if now == last:
+                return now
+            self.check(time.time() < deadline, "still changing after %d s: %s" % (timeout, now))
+            last = now
+
+    def wait_still(self, box=SCREEN, timeout=120):
+        """Screenshots until two in a row (0.5 s apart) show the same picture in `box`: turns
+        have ended (a 30-turn scramble takes 180 frames, over a minute on a loaded machine)."""
+        last = self.shot("still")
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            time.sleep(0.5)
+            now = self.shot("still")
+            if differing_pixels(last, now, box, step=4) < 5:
+                return now
+            last = now
+        raise AssertionError("%s: the picture never came to rest" % self.step_name)
+
+    def wait_picture(self, shows, failure, box=SCREEN, timeout=20):
+        """Waits for a screenshot for which `shows(picture)` holds, then for stillness in `box`."""
+        self.wait_until(lambda: shows(self.shot("change")), failure, timeout)
+        return self.wait_still(box)
+
+    def wait_changed(self, before, box, failure, timeout=20, least=500):
+        """Waits for the picture in `box` to differ from `before` in more than `least` places."""
+        return self.wait_picture(lambda now: differing_pixels(before, now, box) > least, failure, box, timeout)
+
+    def press_until_changed(self, point, before, box, failure):
+        """A click at `point` held until the picture in `box` changes from `before`, however long
+        a frame takes on a busy machine (one press, one turn); the still picture after it."""
+        self.session.move(*point)
+        subprocess.run(["xdotool", "mousedown", "1"], check=True)
+        try:
+            return self.wait_changed(before, box, failure)
+        finally:
+            subprocess.run(["xdotool", "mouseup", "1"], check=True)
+
+    def type_checked(self, window, text, shows=None, tries=3):
+        """Types `text` over the whole of the focused edit control of `window`, then waits until
+        the control holds `shows` (default: `text`), copied to the clipboard and read back: keys
+        typed on a busy machine can get lost, and then the text is typed again."""
+        shows = text if shows is None else shows
+        held = None
+        for _ in range(tries):
+            self.session.focus(window)
+            self.session.key("End")
+            self.session.key("shift+Home")
+            self.session.type(text)
+            held = self.edit_text(shows)
+            if held == shows:
+                return
+            print("the edit control holds %r, not %r: typing again" % (held, shows))
+        self.check(False, "the edit control holds %r after %d tries, not %r" % (held, tries, shows))
+
+    def edit_text(self, expected, timeout=10):
+        """The focused edit control's whole text, copied to the clipboard until it reads `expected`
+        or the time is up (the copy reaches the X clipboard a little later)."""
+        deadline = time.time() + timeout
+        while True:
+            self.session.key("End")
+            self.session.key("shift+Home")
+            self.session.key("ctrl+c")
+            held = clipboard_text()
+            if held == expected or time.time() > deadline:
+                return held
+            time.sleep(0.3)
 
     def settle(self, seconds=0.8):
         time.sleep(seconds)

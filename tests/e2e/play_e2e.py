@@ -9,25 +9,9 @@ the game with its settings written."""
 import subprocess
 import time
 
-from game_session import Scenario, differing_pixels, project, visible_windows
+from game_session import SCREEN, Scenario, differing_pixels, project, visible_windows
 
-SCREEN = (0, 0, 1024, 768)
 TARGET_1 = (-8.05, 9.06, -6.05)  # a third of the way from its base to its apex
-
-
-def wait_still(s, timeout=120, box=SCREEN):
-    """Screenshots until two in a row (0.5 s apart) show the same picture in `box`: turns have
-    ended (a 30-turn scramble takes 180 frames, over a minute on a loaded machine). A running
-    stopwatch changes the overlay every second: timed steps watch the cube only."""
-    last = s.shot("still")
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        time.sleep(0.5)
-        now = s.shot("still")
-        if differing_pixels(last, now, box, step=4) < 5:
-            return now
-        last = now
-    raise AssertionError("the cube never came to rest")
 
 
 FRAME = None  # the frame's X geometry, set once the game shows and after each move
@@ -58,16 +42,6 @@ def wait_full_screen(s, label, timeout=12):
 
 def cube_changed(a, b, box):
     return differing_pixels(a, b, box)
-
-
-def wait_changed(s, before, box, failure, timeout=15):
-    """Waits for the cube in `box` to change from `before`, as a key or click must make it (a busy
-    machine can take a while to deliver it), then for stillness."""
-    deadline = time.time() + timeout
-    while cube_changed(before, s.shot("change"), box) <= 500:
-        s.check(time.time() < deadline, "%s within %d s" % (failure, timeout))
-        time.sleep(0.2)
-    return wait_still(s, box=box)
 
 
 def leave_full_screen(s):
@@ -135,17 +109,20 @@ def trip_after_move(s, place, label):
     same picture as before the trip."""
     global FRAME
     subprocess.run(["xdotool", "windowmove", "--sync", s.window, str(place[0]), str(place[1])], check=False)
-    time.sleep(0.5)
-    s.frame = FRAME = s.session.geometry(s.window)
-    s.check(abs(FRAME[0] - place[0]) <= 8 and abs(FRAME[1] - place[1]) <= 40, "the frame is at %s" % (FRAME,))
+
+    def moved():
+        frame = s.session.geometry(s.window)
+        return abs(frame[0] - place[0]) <= 8 and abs(frame[1] - place[1]) <= 40 and frame
+
+    s.frame = FRAME = s.wait_until(moved, "the frame did not move to %s" % (place,))
     view = view_at(s, FRAME)
-    before = wait_still(s)
+    before = s.wait_still()
     s.session.focus(s.window)
     s.session.key("alt+Return", hold=0.15)
     wait_full_screen(s, label + "-full", timeout=20)
     leave_full_screen(s)
     s.check(s.session.geometry(s.window) == FRAME, "the frame moved during the trip")
-    after = wait_still(s)
+    after = s.wait_still()
     vx, vy, vw, vh = view
     corners = [(vx + 2, vy + 2), (vx + vw - 3, vy + 2), (vx + 2, vy + vh - 3), (vx + vw - 3, vy + vh - 3)]
     s.check(all(is_background(after.at(x, y)) for x, y in corners),
@@ -164,12 +141,11 @@ def resize_about(s):
     fx, fy, fw, fh = s.frame
     for size in [(fw + 12 * grow, fh + 8 * grow) for grow in range(1, 7)] + [(fw, fh)]:
         subprocess.run(["xdotool", "windowsize", s.window, str(size[0]), str(size[1])], check=False)
-        time.sleep(0.4)
+        s.wait_until(lambda: s.session.geometry(s.window)[2:] == size, "the frame did not take the size %s" % (size,))
     s.frame = FRAME = s.session.geometry(s.window)
-    s.check(s.frame[2:] == (fw, fh), "the frame is %s after the resizes" % (s.frame,))
     vx, vy, vw, vh = view = view_at(s, s.frame)
     middle = (vx + vw // 4, vy + vh // 4, vx + 3 * vw // 4, vy + 3 * vh // 4)
-    bright = wait_still(s).count(middle, lambda p: max(p) > 120, step=3)
+    bright = s.wait_still().count(middle, lambda p: max(p) > 120, step=3)
     s.check(bright > 500, "the cube in the 3D area %s is dark: %d bright places" % (view, bright))
 
 
@@ -188,15 +164,15 @@ def body(s):
 
     s.step("\"Тренировка сборки\" from the keyboard menu scrambles the cube")
     menu_item_by_keys(s, 1)
-    scrambled = wait_still(s)
-    s.check(cube_changed(start, scrambled, cube_box) > 500, "the cube was not scrambled")
+    s.wait_changed(start, cube_box, "the cube was not scrambled")
 
     s.step("four step backs reach the solved cube, three do not")
     for turn in range(4):
         rows, states = s.menu_states(1, 2)
         s.check(states == [True, True], "edit items before step back %d: %s" % (turn + 1, states))
+        before = s.shot("before-back")
         s.choose(rows, 0)
-        picture = wait_still(s)
+        picture = s.wait_changed(before, cube_box, "step back %d turned nothing" % (turn + 1), least=60)
         if turn == 2:
             s.check(cube_changed(start, picture, cube_box) > 300, "solved after only three step backs")
     s.check(cube_changed(start, picture, cube_box) < 60, "not solved after four step backs")
@@ -207,43 +183,37 @@ def body(s):
     s.step("\"Во весь экран\" switches to full screen")
     menu_item_by_keys(s, 3)
     wait_full_screen(s, "menu-full")
-    solved_full = wait_still(s)
+    solved_full = s.wait_still()
     popup = [w[0] for w in visible_windows() if w[2] == SCREEN and w[0] != root_window()]
     session.focus(popup[0])
     centre = (312, 150, 712, 700)
 
     s.step("F2 trains: the cube is scrambled")
     session.key("F2")
-    trained = wait_changed(s, solved_full, centre, "F2 did not scramble the cube")
+    trained = s.wait_changed(solved_full, centre, "F2 did not scramble the cube")
     s.check(cube_changed(solved_full, trained, centre) > 500, "F2 did not scramble the cube")
 
     s.step("R resets the cube after training")
     session.key("r")
-    reset = wait_changed(s, trained, centre, "R did not change the cube")
+    reset = s.wait_changed(trained, centre, "R did not change the cube")
     s.check(cube_changed(solved_full, reset, centre) < 60, "R did not reset the cube")
 
     s.step("a click on turn target 1 turns its layer in full screen too")
     target = project(TARGET_1, SCREEN)
     near = (target[0] - 120, target[1] - 80, target[0] + 200, target[1] + 200)
-    session.move(*target)
-    # Held until the turn shows, however long a frame takes on a busy machine: one press, one turn.
-    subprocess.run(["xdotool", "mousedown", "1"], check=True)
-    try:
-        clicked = wait_changed(s, reset, near, "the click on target 1 turned nothing")
-    finally:
-        subprocess.run(["xdotool", "mouseup", "1"], check=True)
+    clicked = s.press_until_changed(target, reset, near, "the click on target 1 turned nothing")
 
     s.step("F3 starts a timed attempt; R is refused during it")
     session.key("F3")
-    timed = wait_changed(s, clicked, centre, "F3 did not scramble the cube")
+    timed = s.wait_changed(clicked, centre, "F3 did not scramble the cube")
     s.check(cube_changed(solved_full, timed, centre) > 500, "F3 did not scramble the cube")
     session.key("r")
-    refused = wait_still(s, box=centre)
+    refused = s.wait_still(box=centre)
     s.check(cube_changed(timed, refused, centre) < 60, "R reset the cube during a timed attempt")
 
     s.step("F2 ends the timed attempt, Esc returns to the window")
     session.key("F2")
-    wait_still(s)
+    s.wait_changed(timed, centre, "F2 did not end the timed attempt with a new scramble")
     leave_full_screen(s)
 
     s.step("Alt+Enter in the window: full screen again, Esc returns")
@@ -257,7 +227,7 @@ def body(s):
 
     s.step("with a window manager: moved, then full screen and back")
     with session.window_manager():
-        time.sleep(0.5)  # openbox takes the game's windows under its management
+        session.wait_managed(s.window)
         session.focus(s.window)
         trip_after_move(s, (120, 60), "managed")
 
