@@ -9,6 +9,7 @@
 #include "framework/scene_loader.h"
 #include "framework/scene_mesh.h"
 #include "support/scene_test_support.h"
+#include "support/scripted_random.h"
 
 #include <gtest/gtest.h>
 
@@ -21,13 +22,6 @@ constexpr int kModelMutations = 300;
 constexpr int kDataFileMutations = 100;
 constexpr unsigned kModelSeed = 20240601;
 constexpr unsigned kDataFileSeed = 77;
-
-int FromEnvironment(const char* variable, int fallback)
-{
-    const char* text = std::getenv(variable);
-    const int n = text ? std::atoi(text) : 0;
-    return n > 0 ? n : fallback;
-}
 
 std::string SeedModel()
 {

@@ -8,6 +8,7 @@
 #include "game/overlay.h"
 #include "shell/settings_store.h"
 #include "support/registry_sandbox.h"
+#include "support/scripted_random.h"
 
 #include <gtest/gtest.h>
 
@@ -25,13 +26,6 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int kDefaultCases = 300;
 constexpr unsigned kDefaultSeed = 20240611;
 constexpr DWORD kPathBufferSize = 512;
-
-int FromEnvironment(const char* variable, int fallback)
-{
-    const char* text = std::getenv(variable);
-    const int n = text ? std::atoi(text) : 0;
-    return n > 0 ? n : fallback;
-}
 
 class ValueMaker {
 public:

@@ -1,9 +1,11 @@
 #pragma once
 // A scramble random source for tests: scripted draws first, then a fixed linear congruential
-// sequence; seeding only counts.
+// sequence; seeding only counts. Also the fuzzers' case count and seed, which a longer campaign
+// sets through the environment.
 
 #include "puzzle/turn_driver.h"
 
+#include <cstdlib>
 #include <deque>
 
 class ScriptedRandom : public TurnRandom {
@@ -24,3 +26,11 @@ public:
         return static_cast<int>((state >> 16) & 0x7fff);
     }
 };
+
+/// A positive whole number from the environment variable, or fallback when it is unset or not one.
+inline int FromEnvironment(const char* variable, int fallback)
+{
+    const char* text = std::getenv(variable);
+    const int n = text ? std::atoi(text) : 0;
+    return n > 0 ? n : fallback;
+}
