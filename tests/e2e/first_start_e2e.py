@@ -6,8 +6,8 @@ picked through "Имя игрока" shows in the overlay and is stored first.""
 
 import time
 
-from game_session import (SPLASH_SIZE, TITLE, MapWatcher, Scenario, centre_offset, differing_pixels, project,
-                          visible_windows)
+from game_session import (SPLASH_SIZE, TITLE, MapWatcher, Scenario, centre_offset, differing_pixels, name_slots,
+                          project, visible_windows)
 
 SCREEN = (0, 0, 1024, 768)
 
@@ -16,11 +16,6 @@ TARGET_1 = (-8.05, 9.06, -6.05)
 PLAYER = "Вася Ёж"  # stored as Windows-1251 bytes whatever the code page
 ALL_VALUES = ["Left", "Top", "Width", "Height", "PathPicture", "NumberRotate", "ColorBG", "Picture",
               "ShowNameDlg", "ShowListChampions", "ShowNamePlayerStopWatch", "NamePlayer", "Champions"]
-
-
-def name_slots(*names):
-    """"NamePlayer" holding `names` as Windows-1251 text, 20 bytes each, ten slots."""
-    return b"".join(name.encode("cp1251").ljust(20, b"\0") for name in names).ljust(200, b"\0")
 
 
 def face_colours(picture, view):

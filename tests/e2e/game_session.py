@@ -31,8 +31,7 @@ def _env(prefix):
 class Picture:
     """A screenshot as RGB rows, read from ImageMagick's binary PPM output."""
 
-    def __init__(self, path):
-        data = subprocess.run(["convert", path, "ppm:-"], check=True, capture_output=True).stdout
+    def __init__(self, data):
         fields, pos = [], 0
         while len(fields) < 4:
             while data[pos:pos + 1].isspace():
@@ -330,10 +329,18 @@ class GameSession:
 
     def screenshot(self, path):
         subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", path], check=True)
-        return Picture(path)
+        return Picture(subprocess.run(["convert", path, "ppm:-"], check=True, capture_output=True).stdout)
+
+    def grab(self):
+        """The screen now, kept in memory only: quick enough to follow a turn's animation."""
+        return Picture(subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", "-depth", "8", "ppm:-"],
+                                      check=True, capture_output=True).stdout)
 
     def move(self, x, y):
-        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
+        # --sync waits for the pointer to move, and waits long when it is already there.
+        where = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True).stdout
+        if "X=%d\nY=%d\n" % (x, y) not in where:
+            subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
 
     def click(self, x, y, button=1, hold=0.15):
         """A person's click: long enough for the game's once-per-frame polling to see it."""
@@ -522,6 +529,24 @@ def champion_block(records):
     for seconds, name in records + [(86399, b"")] * (5 - len(records)):
         block += struct.pack("<q", seconds) + name.ljust(20, b"\0")
     return block
+
+
+def name_slots(*names):
+    """"NamePlayer" holding `names` as Windows-1251 text, 20 bytes each, ten slots."""
+    return b"".join(name.encode("cp1251").ljust(20, b"\0") for name in names).ljust(200, b"\0")
+
+
+def menu_by_keys(s, downs):
+    """F10 selects the menu bar, Down opens "Главная"; `downs` more Downs reach the item."""
+    s.session.key("F10")
+    time.sleep(0.3)
+    s.session.key("Down")
+    time.sleep(0.3)
+    for _ in range(downs):
+        s.session.key("Down")
+    s.session.key("Return")
+    time.sleep(0.3)
+    s.session.focus(s.window)
 
 
 def list_rows(picture, view):
