@@ -54,6 +54,8 @@ foreach(script ${E2E_SCENARIOS})
   set_tests_properties(e2e_${name} PROPERTIES ENVIRONMENT "TESSARON_BUILD=${CMAKE_BINARY_DIR}" TIMEOUT 300
                        RESOURCE_LOCK game_display LABELS e2e)
 endforeach()
+# Two solves of a full scramble, click by click: minutes on a loaded machine.
+set_tests_properties(e2e_timed_solve_e2e PROPERTIES TIMEOUT 900)
 
 # The zip for Windows players against the game folder it is made from.
 add_test(NAME package_windows_zip

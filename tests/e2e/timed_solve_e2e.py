@@ -23,6 +23,8 @@ FACELET, SURFACE, TARGET = 6.05, 9.0, 9.06
 CODES = {1: (2, -1, 1), 2: (2, 0, 1), 3: (2, 1, 1), 4: (0, -1, 1), 5: (0, 0, 1), 6: (0, 1, 1),
          7: (2, 1, -1), 8: (2, 0, -1), 9: (2, -1, -1), 10: (0, 1, -1), 11: (0, 0, -1), 12: (0, -1, -1),
          13: (1, -1, 1), 14: (1, 0, 1), 15: (1, 1, 1), 16: (1, 1, -1), 17: (1, 0, -1), 18: (1, -1, -1)}
+INVERSE = {c: d for c, (axis, layer, direction) in CODES.items()
+           for d, other in CODES.items() if other == (axis, layer, -direction)}
 WHOLE_CUBE = {0: (4, 5, 6), 1: (13, 14, 15)}  # the three layers of an axis turned the same way
 # Faces by outward normal (axis, sign) as the solver names them, and their clockwise turns.
 FACES = {"U": (1, 1), "D": (1, -1), "F": (2, -1), "B": (2, 1), "L": (0, -1), "R": (0, 1)}
@@ -108,25 +110,24 @@ def solution(stickers):
     row = lambda face, r: "".join(by_centre[stickers[NET[face](r, c)]] for c in range(3))
     net = ["   " + row("B", r) for r in range(3)] + ["".join(row(f, r) for f in "LURD") for r in range(3)]
     net += ["   " + row("F", r) for r in range(3)]
+    # The solver goes on looking for shorter solutions until it is stopped: its first will do.
     solver = subprocess.Popen(["rubiks_dikcube", "-p"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, text=True)
     solver.stdin.write("\n".join(net) + "*\n")
     solver.stdin.close()
     try:
-        answer = next(line for line in solver.stdout if line.startswith("Solution"))
+        answer = next((line for line in solver.stdout if line.startswith("Solution")), None)
     finally:
         solver.kill()
         solver.wait()
+    if not answer:
+        raise AssertionError("the solver found no solution for the cube read off the screen: %s" % net)
     codes = []
     for move in answer.split(":", 1)[1].split():
         face, quarters = move[0], int(move[1])
         clockwise = CLOCKWISE[face]
-        codes += [clockwise] * quarters if quarters < 3 else [CODES_INVERSE[clockwise]]
+        codes += [clockwise] * quarters if quarters < 3 else [INVERSE[clockwise]]
     return codes
-
-
-CODES_INVERSE = {c: d for c, (axis, layer, direction) in CODES.items()
-                 for d, other in CODES.items() if other == (axis, layer, -direction)}
 
 
 def text_mask(picture, box):
@@ -147,16 +148,33 @@ class Attempt:
         self.picture = None
         self.stickers = None
 
-    def overlay_box(self, line, right=False):
-        """Line `line` (y = 20 + 20 * line) of the player block, or of the champion list's time column."""
+    def text(self, picture, line, right=False):
+        """Overlay text line `line` (its top at 20 + 20 * line) at the left, or in the champion
+        list's time column at the right, as a mask of its lit pixels."""
         vx, vy, vw, vh = self.view
-        y = vy + 20 + 20 * line
-        return (vx + vw - 140, y, vx + vw - 15, y + 19) if right else (vx + 15, y, vx + 170, y + 19)
+        y = vy + 21 + 20 * line  # the line above reaches this line's first row
+        return text_mask(picture, (vx + vw - 140, y, vx + vw - 15, y + 19) if right else (vx + 15, y, vx + 170, y + 19))
 
-    def champion_name_box(self, row):
+    def listed(self, picture, row):
+        """The name and the time of champion row `row` (1: the best) as masks."""
         vx, vy, vw, vh = self.view
-        y = vy + 40 + 20 * row
-        return vx + vw - 272, y, vx + vw - 140, y + 19
+        y = vy + 41 + 20 * row
+        return text_mask(picture, (vx + vw - 272, y, vx + vw - 140, y + 19)), self.text(picture, 1 + row, True)
+
+    def result(self, row):
+        """Waits for the solve's time in row `row` of the list; checks that the stopwatch stopped
+        and that the row shows the player's name and the stopwatch's time. Returns the picture."""
+        picture = self.s.wait_until(lambda: (lambda now: self.listed(now, row)[1] and now)(self.s.session.grab()),
+                                    "no time in row %d of the champion list" % row)
+        time.sleep(1.2)  # a running stopwatch shows another second by now
+        later = self.s.session.grab()
+        self.s.check(self.text(later, 3) == self.text(picture, 3), "the stopwatch still runs after the solve")
+        name, taken = self.listed(picture, row)
+        player = self.text(picture, 1)
+        self.s.check(taken == self.text(picture, 3), "row %d does not show the stopwatch's time" % row)
+        self.s.check(name and player[:len(name)] == name and len(player) > len(name) + 2,
+                     "row %d does not show the player's name" % row)
+        return picture
 
     def start(self):
         """"Сборка на время" from the keyboard menu; returns when the scrambled cube is still."""
@@ -204,10 +222,15 @@ class Attempt:
         self.s.check(len(self.stickers) == 54 and set(counts.values()) == {9},
                      "the cube read off the screen has %d stickers: %s" % (len(self.stickers), counts))
 
-    def solve(self):
+    def solve(self, slower_than=0.0):
+        """Reads the cube and clicks the solver's moves; the last one not before `slower_than`
+        seconds have passed since the scramble was dealt."""
         self.read_cube()
-        for code in solution(self.stickers):
+        moves = solution(self.stickers)
+        for code in moves[:-1]:
             self.click(code)
+        time.sleep(max(0.0, slower_than - (time.time() - self.dealt)))  # this time the player looks longer
+        self.click(moves[-1])
 
 
 def body(s):
@@ -228,10 +251,36 @@ def body(s):
     attempt.solve()
 
     s.step("the stopwatch stops; the time is listed first with the player's name")
-    first = s.wait_picture(lambda now: text_mask(now, attempt.champion_name_box(1)),
-                           "the champion list shows no result", box=attempt.overlay_box(3))
-    solved_at = time.time()
-    # ...
+    first = attempt.result(1)
+    first_took = time.time() - attempt.asked  # at most; the stopwatch started after the request
+    bounds = [(attempt.last_click - attempt.dealt - 1, first_took + 1)]
+
+    s.step("a second, slower solve by the same player is listed after the first")
+    attempt.start()
+    attempt.solve(slower_than=first_took + 3)
+    second = attempt.result(2)
+    s.check(attempt.listed(second, 1) == attempt.listed(first, 1), "the first solve's row changed")
+    bounds.append((attempt.last_click - attempt.dealt - 1, time.time() - attempt.asked + 1))
+
+    s.step("a normal close stores both times under the player's name, best first")
+    s.exit_game()
+    block = session.stored()["Champions"]
+    records = [struct.unpack_from("<q20s", block, 28 * i) for i in range(5)]
+    name = PLAYER.encode("cp1251").ljust(20, b"\0")
+    s.check(len(block) == 140 and [n for _, n in records] == [name, name] + [b"\0" * 20] * 3 and
+            [t for t, _ in records[2:]] == [86399] * 3, "\"Champions\" holds %s" % records)
+    s.check(all(low <= t <= high for (t, _), (low, high) in zip(records, bounds)) and records[0][0] < records[1][0],
+            "stored times %s, measured bounds %s" % ([t for t, _ in records[:2]], bounds))
+
+    s.step("the next start lists both again")
+    dialog = s.start_game(expect_name_dialog=True)
+    session.focus(dialog)
+    session.key("Return")
+    s.wait_main_window()
+    again = s.wait_until(lambda: (lambda now: attempt.listed(now, 2)[1] and now)(session.grab()),
+                         "the champion list is empty after the restart")
+    s.check([attempt.listed(again, row) for row in (1, 2, 3)] == [attempt.listed(second, row) for row in (1, 2, 3)],
+            "the champion list differs from the one before the close")
     s.exit_game()
 
 
