@@ -79,8 +79,8 @@ def read_stickers(picture, view):
     for p, n in visible_stickers():
         point = tuple(SURFACE * n[i] if n[i] else FACELET * p[i] for i in range(3))
         x, y = project(point, view)
-        names = sorted(colour_name(picture.at(x + dx, y + dy)) for dx in (-1, 0, 1) for dy in (-1, 0, 1))
-        seen[(p, n)] = names[4]
+        names = [colour_name(picture.at(x + dx, y + dy)) for dx in (-1, 0, 1) for dy in (-1, 0, 1)]
+        seen[(p, n)] = max(set(names), key=names.count)
     return seen
 
 
