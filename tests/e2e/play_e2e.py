@@ -9,7 +9,7 @@ the game with its settings written."""
 import subprocess
 import time
 
-from game_session import SCREEN, Scenario, differing_pixels, project, visible_windows
+from game_session import SCREEN, Scenario, differing_pixels, menu_by_keys, project, visible_windows
 
 TARGET_1 = (-8.05, 9.06, -6.05)  # a third of the way from its base to its apex
 
@@ -69,19 +69,6 @@ def leave_full_screen(s):
 def root_window():
     return subprocess.run(["xdotool", "search", "--maxdepth", "0", "--name", ".*"], capture_output=True,
                           text=True).stdout.split()[0]
-
-
-def menu_item_by_keys(s, downs):
-    """F10 selects the menu bar, Down opens "Главная"; `downs` more Downs reach the item."""
-    s.session.key("F10")
-    time.sleep(0.3)
-    s.session.key("Down")
-    time.sleep(0.3)
-    for _ in range(downs):
-        s.session.key("Down")
-    s.session.key("Return")
-    time.sleep(0.3)
-    s.session.focus(s.window)
 
 
 def is_background(rgb):
@@ -163,7 +150,7 @@ def body(s):
     cube_box = (vx + 100, vy + 90, vx + vw - 100, vy + vh - 20)
 
     s.step("\"Тренировка сборки\" from the keyboard menu scrambles the cube")
-    menu_item_by_keys(s, 1)
+    menu_by_keys(s, 1)
     s.wait_changed(start, cube_box, "the cube was not scrambled")
 
     s.step("four step backs reach the solved cube, three do not")
@@ -181,7 +168,7 @@ def body(s):
     s.close_menu()
 
     s.step("\"Во весь экран\" switches to full screen")
-    menu_item_by_keys(s, 3)
+    menu_by_keys(s, 3)
     wait_full_screen(s, "menu-full")
     solved_full = s.wait_still()
     popup = [w[0] for w in visible_windows() if w[2] == SCREEN and w[0] != root_window()]
