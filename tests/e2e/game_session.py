@@ -464,6 +464,10 @@ def is_dark(rgb):
     return max(rgb) < 90
 
 
+def is_grey_text(rgb):
+    return 100 <= min(rgb) and max(rgb) <= 190 and max(rgb) - min(rgb) < 20
+
+
 def is_near_white(rgb):
     return min(rgb) >= 200
 
@@ -538,15 +542,14 @@ def name_slots(*names):
 
 def menu_by_keys(s, downs):
     """F10 selects the menu bar, Down opens "Главная"; `downs` more Downs reach the item."""
+    before = {w[0] for w in visible_windows()}
     s.session.key("F10")
-    time.sleep(0.3)
     s.session.key("Down")
-    time.sleep(0.3)
+    s.wait_popup(before, "F10 and Down did not open \"Главная\"")
     for _ in range(downs):
         s.session.key("Down")
     s.session.key("Return")
-    time.sleep(0.3)
-    s.session.focus(s.window)
+    s.wait_menu_closed()
 
 
 def list_rows(picture, view):
@@ -597,6 +600,7 @@ class Scenario:
         self.frame = None
         self.view = None
         self.step_name = "start"
+        self.popup = None  # the menu popup opened last
         self.started = time.time()
 
     def step(self, text):
@@ -674,15 +678,7 @@ class Scenario:
         self.check(len(titles) == 4, "expected four menu titles, found %d" % len(titles))
         before = {w[0] for w in visible_windows()}
         self.session.click(*titles[index])
-        deadline = time.time() + 5
-        popup = None
-        while time.time() < deadline and popup is None:
-            new = [w for w in visible_windows() if w[0] not in before and w[2][3] > 10]
-            if new:
-                popup = new[-1][2]
-            time.sleep(0.1)
-        self.check(popup is not None, "menu %d did not open" % index)
-        time.sleep(0.2)
+        popup = self.wait_popup(before, "menu %d did not open" % index)
         x, y, w, h = popup
         separators = 0  # the callers ask only for popups without separators or count rows themselves
         row = (h - 4 - separators) / float(items)
@@ -691,7 +687,7 @@ class Scenario:
     def item_enabled(self, picture, box):
         """Black text: enabled; grey text: disabled."""
         dark = picture.count(box, is_dark)
-        grey = picture.count(box, lambda p: 100 <= min(p) and max(p) <= 190 and max(p) - min(p) < 20)
+        grey = picture.count(box, is_grey_text)
         if dark >= 12:
             return True
         self.check(grey >= 12, "menu row %s shows neither black nor grey text (%d, %d)" % (box, dark, grey))
@@ -703,17 +699,34 @@ class Scenario:
         states = [self.item_enabled(picture, box) for box in rows]
         return rows, states
 
+    def wait_popup(self, before, failure):
+        """Waits for a menu popup that is not among the windows `before` and for its item text to
+        be drawn; returns its (x, y, width, height). The popup is remembered for wait_menu_closed."""
+        def drawn():
+            new = [w for w in visible_windows() if w[0] not in before and w[2][3] > 10]
+            if not new:
+                return None
+            x, y, w, h = new[-1][2]
+            text = lambda p: is_dark(p) or is_grey_text(p)  # a popup of disabled items has only grey text
+            return self.shot("popup").count((x + 3, y + 3, x + w - 3, y + h - 3), text) >= 12 and new[-1]
+        self.popup, _, geometry = self.wait_until(drawn, failure, timeout=10)
+        return geometry
+
+    def wait_menu_closed(self):
+        """Waits for the last opened popup to go, then gives the frame the keyboard."""
+        self.wait_until(lambda: self.popup not in {w[0] for w in visible_windows()}, "the menu stayed open",
+                        timeout=10)
+        self.session.focus(self.window)
+
     def close_menu(self):
         self.session.key("Escape")
         self.session.key("Escape")
-        time.sleep(0.3)
-        self.session.focus(self.window)
+        self.wait_menu_closed()
 
     def choose(self, rows, item):
         x0, y0, x1, y1 = rows[item]
         self.session.click((x0 + x1) // 2, (y0 + y1) // 2)
-        time.sleep(0.3)
-        self.session.focus(self.window)
+        self.wait_menu_closed()
 
     # --- waiting for what an action must cause ----------------------------------------------
     # A busy machine delivers keys and clicks late: each wait first waits for the change its
