@@ -153,9 +153,25 @@ def resize_about(s):
     s.check(bright > 500, "the cube in the 3D area %s is dark: %d bright places" % (view, bright))
 
 
+def reset_from_menu(s, box):
+    """"Собрать кубик" from the window's menu; the picture of the solved cube."""
+    rows, states = s.menu_states(1, 2)
+    s.check(states[1], "\"Собрать кубик\" is disabled")
+    shown = s.shot("before-reset")
+    s.choose(rows, 1)
+    return s.wait_changed(shown, box, "\"Собрать кубик\" did not reset the cube")
+
+
+def click_from_solved(s, box):
+    """The solved cube turned once, by a click on target 1, so that no later turn can leave it
+    solved (which empties the history); the still picture after the turn."""
+    solved = reset_from_menu(s, box)
+    return s.press_until_changed(project(TARGET_1, s.view), solved, box, "the click on target 1 turned nothing")
+
+
 def clicks_in_full_screen(s, picture):
-    """Clicks target 1, then target 10, each waited for until its layer has turned."""
-    for number, target in (("1", TARGET_1), ("10", TARGET_10)):
+    """Clicks target 10, then target 1, each waited for until its layer has turned."""
+    for number, target in (("10", TARGET_10), ("1", TARGET_1)):
         x, y = project(target, SCREEN)
         near = (x - 150, y - 100, x + 150, y + 200)
         picture = s.press_until_changed((x, y), picture, near, "the click on target %s turned nothing" % number)
@@ -163,7 +179,7 @@ def clicks_in_full_screen(s, picture):
 
 def step_back_to(s, before, box):
     """Two step backs chosen from the window's menu bring back the cube `before` shows, and
-    the history from before them is still there."""
+    the turn recorded before full screen is still there to undo."""
     s.check(cube_changed(before, s.wait_still(), box) > 300, "the turns made in full screen are not seen")
     for turn in range(2):
         rows, states = s.menu_states(1, 2)
@@ -174,7 +190,7 @@ def step_back_to(s, before, box):
     moved = cube_changed(before, picture, box)
     s.check(moved < 60, "%d places of the cube differ from the picture before full screen" % moved)
     _, states = s.menu_states(1, 2)
-    s.check(states == [True, True], "edit items with the training scramble still to undo: %s" % states)
+    s.check(states == [True, True], "edit items with the window's click still to undo: %s" % states)
     s.close_menu()
 
 
@@ -186,11 +202,7 @@ def turn_in_moved_view(s, view):
     beyond the clicked one on the side face."""
     vx, vy, vw, vh = view
     area = (vx + 4, vy + 110, vx + vw - 4, vy + vh - 4)  # below the overlay's texts
-    rows, states = s.menu_states(1, 2)
-    s.check(states[1], "\"Собрать кубик\" is disabled")
-    shown = s.shot("before-reset")
-    s.choose(rows, 1)
-    s.wait_changed(shown, area, "\"Собрать кубик\" did not reset the cube")
+    reset_from_menu(s, area)
     drag_view(s, (90, 20), area)
     zoom_view(s, 4, area)
     moved = s.wait_still()
@@ -281,9 +293,9 @@ def body(s):
     s.wait_changed(timed, centre, "F2 did not end the timed attempt with a new scramble")
     leave_full_screen(s)
 
-    s.step("Alt+Enter in the window: full screen again, two clicks turn layers there, Esc returns")
-    session.focus(s.window)
-    windowed = s.wait_still()
+    s.step("\"Собрать кубик\" and a click on target 1 in the window; Alt+Enter: full screen again, "
+           "two clicks turn layers there, Esc returns")
+    windowed = click_from_solved(s, cube_box)
     session.key("alt+Return", hold=0.15)
     wait_full_screen(s, "alt-enter", timeout=20)
     clicks_in_full_screen(s, s.wait_still())
