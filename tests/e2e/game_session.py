@@ -337,9 +337,9 @@ class GameSession:
                                       check=True, capture_output=True).stdout)
 
     def move(self, x, y):
-        # --sync waits for the pointer to move, and waits long when it is already there.
-        where = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True).stdout
-        if "X=%d\nY=%d\n" % (x, y) not in where:
+        # --sync waits for the pointer to move, which takes xdotool's long time-out when it is
+        # already there (the same target clicked on a second trip to full screen).
+        if pointer() != (x, y):
             subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
 
     def click(self, x, y, button=1, hold=0.15):
@@ -447,6 +447,13 @@ def visible_windows():
 
 
 SCREEN = (0, 0, 1024, 768)
+
+
+def pointer():
+    """Where the mouse pointer is, (x, y) on the screen."""
+    where = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True).stdout
+    fields = dict(line.split("=", 1) for line in where.split())
+    return int(fields["X"]), int(fields["Y"])
 
 
 def clipboard_text():
@@ -821,3 +828,80 @@ class Scenario:
     def settle(self, seconds=0.8):
         time.sleep(seconds)
         return self.shot("settled")
+
+
+# ---------------------------------------------------------------------------------------------
+# Reading the cube's stickers from the picture, for checks that cannot know the view.
+
+
+def is_white_sticker(rgb):
+    """A white sticker, in full light or in a face's shade: grey, brighter than the black body
+    (the background and the other stickers are coloured)."""
+    return min(rgb) >= 60 and max(rgb) - min(rgb) <= 30
+
+
+def white_at(picture, point, size=3):
+    """Most of the small square around `point` shows a white sticker."""
+    x, y = int(point[0]), int(point[1])
+    box = (x - size, y - size, x + size + 1, y + size + 1)
+    return picture.count(box, is_white_sticker) * 2 > (2 * size + 1) ** 2
+
+
+def sticker_centres(picture, box, predicate, least=40, step=2):
+    """Centres (x, y) of the connected areas in `box` (read every `step` pixels) where
+    `predicate` holds, each of at least `least` readings: the stickers of one colour."""
+    x0, y0, x1, y1 = box
+    columns, rows = (x1 - x0) // step, (y1 - y0) // step
+    inside = [predicate(picture.at(x0 + c * step, y0 + r * step)) for r in range(rows) for c in range(columns)]
+    centres = []
+    for first in range(len(inside)):
+        if not inside[first]:
+            continue
+        inside[first] = False
+        area, todo = [], [first]
+        while todo:
+            cell = todo.pop()
+            area.append(cell)
+            r, c = divmod(cell, columns)
+            for near, ok in ((cell - 1, c > 0), (cell + 1, c < columns - 1), (cell - columns, r > 0),
+                             (cell + columns, r < rows - 1)):
+                if ok and inside[near]:
+                    inside[near] = False
+                    todo.append(near)
+        if len(area) >= least:
+            centres.append((x0 + step * sum(cell % columns for cell in area) / len(area),
+                            y0 + step * sum(cell // columns for cell in area) / len(area)))
+    return centres
+
+
+def face_grid(centres):
+    """The nine sticker centres of one face as (centre, edges, corners): the centre sticker is
+    the one nearest their mean, the edge stickers are the four nearest to it."""
+    mx, my = sum(p[0] for p in centres) / len(centres), sum(p[1] for p in centres) / len(centres)
+    centre = min(centres, key=lambda p: (p[0] - mx) ** 2 + (p[1] - my) ** 2)
+    rest = sorted((p for p in centres if p is not centre),
+                  key=lambda p: (p[0] - centre[0]) ** 2 + (p[1] - centre[1]) ** 2)
+    return centre, rest[:4], rest[4:]
+
+
+def drag_view(s, motion, box, steps=8):
+    """A right-button drag by `motion` (x, y) from where the pointer is, held until the picture
+    in `box` has changed and come to rest: the game reads the motion once per frame, however
+    late the frame comes. Starting where the pointer is keeps earlier motion, not yet read,
+    out of the drag."""
+    before = s.wait_still(box)
+    start = pointer()
+    subprocess.run(["xdotool", "mousedown", "3"], check=True)
+    try:
+        for i in range(1, steps + 1):
+            s.session.move(start[0] + motion[0] * i // steps, start[1] + motion[1] * i // steps)
+        return s.wait_changed(before, box, "the right drag did not turn the cube in view")
+    finally:
+        subprocess.run(["xdotool", "mouseup", "3"], check=True)
+
+
+def zoom_view(s, notch, box):
+    """One wheel notch (button 4 forward, 5 back), waited for until the picture in `box` changed."""
+    before = s.wait_still(box)
+    subprocess.run(["xdotool", "click", str(notch)], check=True)
+    return s.wait_changed(before, box, "the wheel did not zoom")

@@ -2,16 +2,20 @@
 "NumberRotate" + 1 turns that step back one by one to the solved cube while the edit items
 follow their rules; "Во весь экран" switches to full screen, where F2 trains, F3
 starts a timed attempt during which R is refused, R resets after training, and Esc returns;
-Alt+Enter in the window switches to full screen again. A window moved before the trip (with
-and without a window manager) comes back with the 3D area filling the form, and Alt+F4 ends
-the game with its settings written."""
+Alt+Enter in the window switches to full screen again, where two clicks turn layers that
+"Шаг обратно" in the window undoes. A window moved before the trip (with and without a window
+manager) comes back with the 3D area filling the form. After a right drag and a wheel notch
+a click near a face's edge, found on the picture, turns the layer under the cursor towards
+that edge, and Alt+F4 ends the game with its settings written."""
 
 import subprocess
 import time
 
-from game_session import SCREEN, Scenario, differing_pixels, menu_by_keys, project, visible_windows
+from game_session import (SCREEN, Scenario, differing_pixels, drag_view, face_grid, is_white_sticker, menu_by_keys,
+                          project, sticker_centres, visible_windows, white_at, zoom_view)
 
 TARGET_1 = (-8.05, 9.06, -6.05)  # a third of the way from its base to its apex
+TARGET_10 = (6.05, 9.06, -8.05)  # the same on the top face's other front edge
 
 
 FRAME = None  # the frame's X geometry, set once the game shows and after each move
@@ -136,6 +140,79 @@ def resize_about(s):
     s.check(bright > 500, "the cube in the 3D area %s is dark: %d bright places" % (view, bright))
 
 
+def reset_from_menu(s, box):
+    """"Собрать кубик" from the window's menu; the picture of the solved cube."""
+    rows, states = s.menu_states(1, 2)
+    s.check(states[1], "\"Собрать кубик\" is disabled")
+    shown = s.shot("before-reset")
+    s.choose(rows, 1)
+    return s.wait_changed(shown, box, "\"Собрать кубик\" did not reset the cube")
+
+
+def click_from_solved(s, box):
+    """The solved cube turned once, by a click on target 1, so that no later turn can leave it
+    solved (which empties the history); the still picture after the turn."""
+    solved = reset_from_menu(s, box)
+    return s.press_until_changed(project(TARGET_1, s.view), solved, box, "the click on target 1 turned nothing")
+
+
+def clicks_in_full_screen(s, picture):
+    """Clicks target 10, then target 1, each waited for until its layer has turned."""
+    for number, target in (("10", TARGET_10), ("1", TARGET_1)):
+        x, y = project(target, SCREEN)
+        near = (x - 150, y - 100, x + 150, y + 200)
+        picture = s.press_until_changed((x, y), picture, near, "the click on target %s turned nothing" % number)
+
+
+def step_back_to(s, before, box):
+    """Two step backs chosen from the window's menu bring back the cube `before` shows, and
+    the turn recorded before full screen is still there to undo."""
+    s.check(cube_changed(before, s.wait_still(), box) > 300, "the turns made in full screen are not seen")
+    for turn in range(2):
+        rows, states = s.menu_states(1, 2)
+        s.check(states == [True, True], "edit items before step back %d: %s" % (turn + 1, states))
+        shown = s.shot("before-back")
+        s.choose(rows, 0)
+        picture = s.wait_changed(shown, box, "step back %d turned nothing" % (turn + 1), least=60)
+    moved = cube_changed(before, picture, box)
+    s.check(moved < 60, "%d places of the cube differ from the picture before full screen" % moved)
+    _, states = s.menu_states(1, 2)
+    s.check(states == [True, True], "edit items with the window's click still to undo: %s" % states)
+    s.close_menu()
+
+
+def turn_in_moved_view(s, view):
+    """From the solved cube: a right drag and a wheel notch move the view; the top face's
+    stickers are found on the picture, and a click a third of a sticker beyond the front-most
+    edge sticker must take its row (that sticker, the centre, the opposite one) over that edge:
+    the row no longer white, the other six white stickers kept, and white stickers arrived
+    beyond the clicked one on the side face."""
+    vx, vy, vw, vh = view
+    area = (vx + 4, vy + 110, vx + vw - 4, vy + vh - 4)  # below the overlay's texts
+    reset_from_menu(s, area)
+    drag_view(s, (90, 20), area)
+    zoom_view(s, 4, area)
+    moved = s.wait_still()
+    white = sticker_centres(moved, area, is_white_sticker)
+    s.check(len(white) == 9, "%d white stickers in the new view: %s" % (len(white), white))
+    centre, edges, corners = face_grid(white)
+    clicked = max(edges, key=lambda p: p[1])  # beside a side face turned towards the eye
+    pull = (clicked[0] - centre[0], clicked[1] - centre[1])
+    point = (int(clicked[0] + pull[0] / 3), int(clicked[1] + pull[1] / 3))
+    turned = s.press_until_changed(point, moved, area, "the click at %s turned nothing" % (point,))
+    opposite = max(edges, key=lambda p: (p[0] - clicked[0]) ** 2 + (p[1] - clicked[1]) ** 2)
+    row = [clicked, centre, opposite]
+    s.check(not any(white_at(turned, p) for p in row), "the clicked row %s still shows white" % row)
+    kept = corners + [p for p in edges if p not in row]
+    s.check(all(white_at(turned, p) for p in kept), "white stickers outside the clicked row moved: %s" % kept)
+    length = pull[0] ** 2 + pull[1] ** 2
+    arrived = [p for p in sticker_centres(turned, area, is_white_sticker)
+               if min((p[0] - k[0]) ** 2 + (p[1] - k[1]) ** 2 for k in kept) > length / 9]
+    along = [((p[0] - clicked[0]) * pull[0] + (p[1] - clicked[1]) * pull[1]) / length for p in arrived]
+    s.check(arrived and min(along) > 0.4, "the white row did not go over the edge clicked near %s: "
+            "white stickers arrived at %s, %s sticker steps beyond" % (point, arrived, along))
+
+
 def body(s):
     session = s.session
     s.step("start with a scramble length of 3 on a dark blue background")
@@ -203,11 +280,16 @@ def body(s):
     s.wait_changed(timed, centre, "F2 did not end the timed attempt with a new scramble")
     leave_full_screen(s)
 
-    s.step("Alt+Enter in the window: full screen again, Esc returns")
-    session.focus(s.window)
+    s.step("\"Собрать кубик\" and a click on target 1 in the window; Alt+Enter: full screen again, "
+           "two clicks turn layers there, Esc returns")
+    windowed = click_from_solved(s, cube_box)
     session.key("alt+Return", hold=0.15)
     wait_full_screen(s, "alt-enter", timeout=20)
+    clicks_in_full_screen(s, s.wait_still())
     leave_full_screen(s)
+
+    s.step("\"Шаг обратно\" in the window's menu undoes the two turns made in full screen")
+    step_back_to(s, windowed, cube_box)
 
     s.step("the window moved, then full screen and back: the view fills the form where it is now")
     trip_after_move(s, (300, 90), "moved")
@@ -220,6 +302,11 @@ def body(s):
 
     s.step("resized again and again, as a dragged corner does: the cube is still drawn lit")
     resize_about(s)
+
+    s.step("the cube turned in view by a right drag and zoomed by the wheel: a click near a face's edge "
+           "turns the layer under the cursor towards that edge")
+    s.view = view_at(s, s.frame)
+    turn_in_moved_view(s, s.view)
 
     s.step("Alt+F4 ends the game and the settings are written")
     s.exit_game()
