@@ -164,16 +164,22 @@ def clicks_in_full_screen(s, picture):
         picture = s.press_until_changed((x, y), picture, near, "the click on target %s turned nothing" % number)
 
 
-def step_back_to(s, before, box):
-    """Two step backs chosen from the window's menu bring back the cube `before` shows, and
-    the turn recorded before full screen is still there to undo."""
-    s.check(cube_changed(before, s.wait_still(), box) > 300, "the turns made in full screen are not seen")
-    for turn in range(2):
+def step_backs(s, count, box):
+    """"Шаг обратно" from the window's menu `count` times, each with both edit items enabled
+    and each turning the cube in `box`; yields the picture after each."""
+    for turn in range(count):
         rows, states = s.menu_states(1, 2)
         s.check(states == [True, True], "edit items before step back %d: %s" % (turn + 1, states))
         shown = s.shot("before-back")
         s.choose(rows, 0)
-        picture = s.wait_changed(shown, box, "step back %d turned nothing" % (turn + 1), least=60)
+        yield s.wait_changed(shown, box, "step back %d turned nothing" % (turn + 1), least=60)
+
+
+def step_back_to(s, before, box):
+    """Two step backs chosen from the window's menu bring back the cube `before` shows, and
+    the turn recorded before full screen is still there to undo."""
+    s.check(cube_changed(before, s.wait_still(), box) > 300, "the turns made in full screen are not seen")
+    *_, picture = step_backs(s, 2, box)
     moved = cube_changed(before, picture, box)
     s.check(moved < 60, "%d places of the cube differ from the picture before full screen" % moved)
     _, states = s.menu_states(1, 2)
@@ -231,12 +237,7 @@ def body(s):
     s.wait_changed(start, cube_box, "the cube was not scrambled")
 
     s.step("four step backs reach the solved cube, three do not")
-    for turn in range(4):
-        rows, states = s.menu_states(1, 2)
-        s.check(states == [True, True], "edit items before step back %d: %s" % (turn + 1, states))
-        before = s.shot("before-back")
-        s.choose(rows, 0)
-        picture = s.wait_changed(before, cube_box, "step back %d turned nothing" % (turn + 1), least=60)
+    for turn, picture in enumerate(step_backs(s, 4, cube_box)):
         if turn == 2:
             s.check(cube_changed(start, picture, cube_box) > 300, "solved after only three step backs")
     s.check(cube_changed(start, picture, cube_box) < 60, "not solved after four step backs")
