@@ -53,6 +53,19 @@ for f in tahoma tahomabd marlett; do
     fi
 done
 
+# `wine reg` in prefix $1 with the rest as its arguments. A prefix just copied may still be
+# brought up to date by the first Wine program started in it, which can make that program fail:
+# it is tried once more, and a failure is said instead of ending the set-up silently.
+prefix_reg() {
+    local prefix="$1"
+    shift
+    WINEPREFIX="$prefix" wine reg "$@" >/dev/null 2>&1 && return 0
+    WINEPREFIX="$prefix" wineserver -w
+    WINEPREFIX="$prefix" wine reg "$@" >/dev/null 2>&1 && return 0
+    echo "setup: 'wine reg $*' failed in $prefix" >&2
+    return 1
+}
+
 # The player's windows get the desktop's own frame: an earlier set-up switched that off here.
 for value in Decorated UseTakeFocus; do
     if grep -q "^\"$value\"=\"N\"" "$PREFIX/user.reg" 2>/dev/null; then
@@ -70,8 +83,7 @@ if [ ! -f "$TEST_PREFIX/.tessaron-ready" ]; then
     cp -a "$PREFIX" "$TEST_PREFIX"
     rm -f "$TEST_PREFIX/.tessaron-ready"
     for value in Decorated UseTakeFocus; do
-        WINEPREFIX="$TEST_PREFIX" wine reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" /t REG_SZ /d N /f \
-            >/dev/null 2>&1
+        prefix_reg "$TEST_PREFIX" add 'HKCU\Software\Wine\X11 Driver' /v "$value" /t REG_SZ /d N /f
     done
     WINEPREFIX="$TEST_PREFIX" wine reg delete 'HKCU\Software\Tessaron' /f >/dev/null 2>&1 || true
     WINEPREFIX="$TEST_PREFIX" wineserver -w
@@ -89,9 +101,8 @@ dialog_font() {
     [ -f /usr/share/wine/fonts/sserifer.fon ] || return 0
     cp /usr/share/wine/fonts/sserifer.fon "$prefix/drive_c/windows/Fonts/"
     local nt='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
-    WINEPREFIX="$prefix" WINEDEBUG=-all wine reg add "$nt\Fonts" /v "MS Sans Serif" /d sserifer.fon /f >/dev/null 2>&1
-    WINEPREFIX="$prefix" WINEDEBUG=-all wine reg add "$nt\FontSubstitutes" /v "MS Shell Dlg" /d "MS Sans Serif" \
-        /f >/dev/null 2>&1
+    prefix_reg "$prefix" add "$nt\Fonts" /v "MS Sans Serif" /d sserifer.fon /f
+    prefix_reg "$prefix" add "$nt\FontSubstitutes" /v "MS Shell Dlg" /d "MS Sans Serif" /f
     WINEPREFIX="$prefix" wineserver -w
     touch "$prefix/.tessaron-dialog-font"
 }
