@@ -5,8 +5,8 @@ second, slower solve is listed after it, "Champions" holds both after a normal c
 next start lists them again.
 
 The test reads the cube from the start view, where the +Y, -Z and -X faces show: clicking all
-three layers of an axis turns the whole cube and brings the hidden faces round. Debian's
-rubiks_dikcube (Kociemba's two-phase solver) gives the moves; the test keeps its own model of
+three layers of an axis turns the whole cube and brings the hidden faces round. A two-phase
+solver from Debian's packages gives the moves; the test keeps its own model of
 the stickers and checks the picture against it after every click."""
 
 import itertools
