@@ -8,7 +8,14 @@ missing and Wine refuses its first registry write, while a second start says it 
 ends; the game's window shows, runs from the player's working folder, and closing it leaves the
 settings in the prefix's registry. A prefix an earlier release made is then brought up to date.
 
-    debian_package_test.py <package.deb> <game folder> [file of the game folder that is not shipped ...]"""
+    debian_package_test.py <package.deb> <game folder> [file of the game folder that is not shipped ...]
+
+With --fresh-root it instead installs the package with apt into a throw-away Debian root (a
+minimal root of the machine's own release, made once by debootstrap into the cache folder, from
+the machine's own package sources), checks what apt brought and that the launcher runs there,
+removes the package and checks nothing of it is left. Never on the machine's own system.
+
+    debian_package_test.py --fresh-root <package.deb> <cache folder>"""
 
 import configparser
 import gzip
@@ -320,6 +327,84 @@ def starts(root, scratch, problems):
         manager.wait()
 
 
+def machine_sources():
+    """The machine's own release and the first package source it uses."""
+    release = dict(re.findall(r'^(\w+)="?([^"\n]*)"?$', open("/etc/os-release").read(), re.M))["VERSION_CODENAME"]
+    text = ""
+    for folder, names in (("/etc/apt", ["sources.list"]), ("/etc/apt/sources.list.d", None)):
+        for name in names or sorted(os.listdir(folder)):
+            if re.search(r"(\.list|\.sources)$", name) and os.path.isfile(os.path.join(folder, name)):
+                text += open(os.path.join(folder, name)).read() + "\n"
+    mirror = re.search(r"^(?:URIs:\s*|deb\s+(?:\[[^]]*\]\s+)?)(\S+)", text, re.M).group(1)
+    return release, mirror
+
+
+def fresh_root(cache):
+    """A throw-away copy of a minimal root of the machine's release (made once into the cache)."""
+    base = os.path.join(cache, "base.tar")
+    if not os.path.exists(base):
+        release, mirror = machine_sources()
+        made = os.path.join(cache, "base")
+        shutil.rmtree(made, ignore_errors=True)
+        subprocess.run(["debootstrap", "--variant=minbase", release, made, mirror], check=True,
+                       stdout=subprocess.DEVNULL)
+        subprocess.run(["tar", "-C", made, "-cf", base + ".part", "."], check=True)
+        os.replace(base + ".part", base)
+        shutil.rmtree(made)
+    root = tempfile.mkdtemp(prefix="tessaron-root-", dir=cache)
+    subprocess.run(["tar", "-C", root, "-xf", base], check=True)
+    for name in ("/etc/resolv.conf",):
+        shutil.copy(name, root + name)
+    os.makedirs(os.path.join(cache, "archives", "partial"), exist_ok=True)
+    return root
+
+
+def in_root(root, cache, script):
+    """Runs a shell script as root of the throw-away root, in a mount namespace of its own, with
+    the cache's package folder as apt's (packages are downloaded once for every run)."""
+    mounts = ('mount -t proc proc "$1/proc" && mount --bind "$2" "$1/var/cache/apt/archives" && '
+              'exec chroot "$1" /bin/sh -ec "$3"')
+    return subprocess.run(["unshare", "--mount", "--pid", "--fork", "sh", "-ec", mounts, "in_root", root,
+                           os.path.join(cache, "archives"), script], capture_output=True, text=True,
+                          env=dict(os.environ, DEBIAN_FRONTEND="noninteractive", LC_ALL="C.UTF-8"))
+
+
+def installs_in_fresh_root(deb, cache):
+    """apt installs the package into a fresh root, with what it depends on and recommends; the
+    launcher runs there; apt removes it and leaves none of its files."""
+    os.makedirs(cache, exist_ok=True)
+    problems = Checks()
+    root = fresh_root(cache)
+    try:
+        shutil.copy(deb, os.path.join(root, "tmp", "tessaron.deb"))
+        install = in_root(root, cache, "apt-get update -qq && apt-get install -y -qq /tmp/tessaron.deb")
+        if install.returncode != 0:
+            return "apt could not install the package: %s" % (install.stderr or install.stdout).strip()[-2000:]
+        fields = dict(re.findall(r"^(\S+): (.*)$", subprocess.run(["dpkg-deb", "-f", deb], capture_output=True,
+                                                                  text=True, check=True).stdout, re.M))
+        wanted = sorted(package_names(fields.get("Depends", "")) | package_names(fields.get("Recommends", "")))
+        status = in_root(root, cache, "dpkg-query -W -f='${Package} ${Status}\\n' tessaron %s" % " ".join(wanted))
+        missing = [line for line in status.stdout.splitlines() if not line.endswith("install ok installed")]
+        problems.check(status.returncode == 0 and not missing, "not installed: %s %s" % (missing, status.stderr))
+        # The launcher through the menu entry's absolute path: the usage line, and without a
+        # display (this root has none) the sentence that says so.
+        usage = in_root(root, cache, "/usr/games/tessaron --help")
+        problems.check(usage.returncode == 0 and "usage: tessaron" in usage.stdout, "tessaron --help: %s" % usage)
+        headless = in_root(root, cache, "unset DISPLAY WAYLAND_DISPLAY; HOME=/root /usr/games/tessaron || echo status $?")
+        problems.check("status %d" % STATUS_NO_DISPLAY in headless.stdout and "DISPLAY" in headless.stderr,
+                       "tessaron without a display: %s" % headless)
+        files = in_root(root, cache, "dpkg -L tessaron").stdout.split()
+        remove = in_root(root, cache, "apt-get remove -y -qq tessaron")
+        problems.check(remove.returncode == 0, "apt could not remove the package: %s" % remove.stderr.strip())
+        left = [name for name in files if os.path.isfile(root + name) or os.path.islink(root + name)]
+        left += [name for name in ("/usr/lib/tessaron",) if os.path.exists(root + name)]
+        problems.check(not left, "left after removal: %s" % left[:5])
+        problems.check(len(files) > 20, "dpkg lists only %s" % files)
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+    return "; ".join(problems) or None
+
+
 def main(deb, game_dir, *not_shipped):
     problems = Checks()
     if not os.path.exists(deb):
@@ -345,6 +430,10 @@ def main(deb, game_dir, *not_shipped):
 
 
 if __name__ == "__main__":
-    failure = main(*sys.argv[1:])
-    print("FAILED: %s" % failure if failure else "the package installs the game, and its launcher plays it")
+    if sys.argv[1:2] == ["--fresh-root"]:
+        failure = installs_in_fresh_root(*sys.argv[2:])
+        print("FAILED: %s" % failure if failure else "apt installs the package into a fresh root and removes it cleanly")
+    else:
+        failure = main(*sys.argv[1:])
+        print("FAILED: %s" % failure if failure else "the package installs the game, and its launcher plays it")
     sys.exit(1 if failure else 0)
