@@ -149,6 +149,18 @@ def wait_for(condition, timeout, what):
     raise TimeoutError(what)
 
 
+def focus(window, timeout=10):
+    """Gives the window the keyboard, trying again while the window manager refuses it (a
+    window still being mapped cannot take the focus)."""
+    deadline = time.time() + timeout
+    while True:
+        subprocess.run(["xdotool", "windowactivate", "--sync", window], capture_output=True, timeout=timeout)
+        focused = subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True).stdout.strip()
+        if focused == window or time.time() > deadline:
+            return
+        time.sleep(0.2)
+
+
 def visible(name):
     return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % name], capture_output=True,
                           text=True).stdout.split()
@@ -242,24 +254,26 @@ def check_refusals(player, problems):
     problems.check(not os.path.exists(player.prefix), "a start without a display made a prefix")
 
 
-def play_until_closed(player, launcher, problems):
+def play_until_closed(player, launcher, what, problems):
     """Waits for the game's window (answering the New-player dialog if it comes), checks where
     the game runs from, closes it, and checks the launcher ends with the game's status 0."""
     shown = wait_for(lambda: visible("Новый игрок") or visible(TITLE) or launcher.poll() is not None, 180,
-                     "neither the New-player dialog nor the game's window showed")
+                     "neither the New-player dialog nor the game's window showed after %s" % what)
     if shown is True:
         raise RuntimeError("the launcher ended before the game's window showed: %s" % player.said(launcher))
-    if visible("Новый игрок"):
-        subprocess.run(["xdotool", "windowactivate", "--sync", shown[-1]], capture_output=True)
+    dialog = visible("Новый игрок")
+    if dialog:
+        focus(dialog[-1])
         subprocess.run(["xdotool", "type", "--delay", "60", "Debian"], check=True)
         subprocess.run(["xdotool", "key", "Return"], check=True)
-    window = wait_for(lambda: visible(TITLE), 60, "no main window '%s'" % TITLE)[-1]
+        wait_for(lambda: not visible("Новый игрок"), 30, "the New-player dialog stayed after %s" % what)
+    window = wait_for(lambda: visible(TITLE), 90, "no main window '%s' after %s" % (TITLE, what))[-1]
     # The game finds its data through the working folder's links and runs there, so Wine and
     # its Direct3D write nothing into the game folder.
     pid = subprocess.run(["xdotool", "getwindowpid", window], capture_output=True, text=True).stdout.strip()
     folder = os.readlink("/proc/%s/cwd" % pid) if pid else "unknown"
     problems.check(folder == os.path.join(player.prefix, WORK_DIR), "the game runs in %s" % folder)
-    subprocess.run(["xdotool", "windowactivate", "--sync", window], capture_output=True)
+    focus(window)
     subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+F4"], check=True)
     problems.check(launcher.wait(timeout=60) == 0, "the launcher's exit status is %s" % launcher.returncode)
     subprocess.run(["wineserver", "-w"], env=dict(player.env, WINEPREFIX=player.prefix), check=False)
@@ -280,7 +294,7 @@ def first_start(player, problems):
     problems.check(status == STATUS_BUSY and "already" in player.said(second),
                    "a second start meanwhile: status %s, said %r" % (status, player.said(second)))
     problems.check("уже запускается" in player.read(player.notified), "a second start meanwhile notified nothing")
-    play_until_closed(player, launcher, problems)
+    play_until_closed(player, launcher, "the first start", problems)
     problems.check("Wine" in player.read(player.notified), "no desktop notification of the first start")
     calls = player.read(player.wine_log)
     problems.check(calls and all(line.startswith("WINEDEBUG=fixme-all ") for line in calls.splitlines()),
@@ -303,7 +317,7 @@ def later_start(player, problems):
     os.remove(os.path.join(player.prefix, "drive_c/windows/Fonts/sserifer.fon"))
     with open(os.path.join(player.prefix, ".tessaron-ready"), "w"):
         pass
-    play_until_closed(player, player.start(), problems)
+    play_until_closed(player, player.start(), "a start that brought the prefix up to date", problems)
     problems.check(os.path.exists(os.path.join(player.prefix, "drive_c/windows/Fonts/sserifer.fon")),
                    "a prefix of an earlier release was not brought up to date")
     user = player.read(os.path.join(player.prefix, "user.reg"))
