@@ -314,11 +314,13 @@ def first_start(player, problems):
 def later_start(player, problems):
     """A prefix an earlier release made (its ready marker names no level, a font it now gives
     is missing) is brought up to date on the next start, keeping the player's settings."""
-    os.remove(os.path.join(player.prefix, "drive_c/windows/Fonts/sserifer.fon"))
+    font = os.path.join(player.prefix, "drive_c/windows/Fonts/sserifer.fon")
+    if os.path.exists(font):
+        os.remove(font)
     with open(os.path.join(player.prefix, ".tessaron-ready"), "w"):
         pass
     play_until_closed(player, player.start(), "a start that brought the prefix up to date", problems)
-    problems.check(os.path.exists(os.path.join(player.prefix, "drive_c/windows/Fonts/sserifer.fon")),
+    problems.check(os.path.exists(font),
                    "a prefix of an earlier release was not brought up to date")
     user = player.read(os.path.join(player.prefix, "user.reg"))
     problems.check('"ShowNameDlg"' in user, "the player's settings were lost when the prefix was brought up to date")
