@@ -71,8 +71,8 @@ add_test(NAME package_debian
 set_tests_properties(package_debian PROPERTIES TIMEOUT 420 RESOURCE_LOCK game_display LABELS package)
 
 # apt installs the Debian package into a fresh Debian root (made once into the build tree by
-# debootstrap) and removes it cleanly. Its own label, `fresh-root`: the first run makes the root
-# and downloads Wine.
+# debootstrap) and removes it cleanly. Its own label, `fresh-root`: about 10 minutes the first
+# time (making the root and downloading Wine), about 4 after that.
 add_test(NAME package_debian_fresh_root
          COMMAND ${PYTHON3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/debian_package_test.py --fresh-root
                  ${TESSARON_DEB} ${CMAKE_BINARY_DIR}/debian-root)

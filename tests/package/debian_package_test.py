@@ -18,7 +18,6 @@ removes the package and checks nothing of it is left. Never on the machine's own
     debian_package_test.py --fresh-root <package.deb> <cache folder>"""
 
 import configparser
-import gzip
 import os
 import re
 import shlex
@@ -74,7 +73,7 @@ def check_control(deb, fields, problems):
         problems.check(status.stdout == "install ok installed", "Depends names %s, not installed here" % package)
 
 
-def check_files(root, game_dir, not_shipped, version, problems):
+def check_files(root, game_dir, not_shipped, problems):
     shipped = game_files(os.path.join(root, GAME), ())
     expected = game_files(game_dir, not_shipped)
     problems.check(shipped == expected, "game folder: missing %s, extra %s"
@@ -98,7 +97,7 @@ def check_files(root, game_dir, not_shipped, version, problems):
         icon = "usr/share/icons/hicolor/%dx%d/apps/%s.png" % (size, size, desktop.get("Icon"))
         problems.check(os.path.exists(os.path.join(root, icon)), "no %d px icon for the menu entry" % size)
     check_metainfo(root, problems)
-    check_documents(root, version, problems)
+    check_documents(root, problems)
 
 
 def check_metainfo(root, problems):
@@ -121,8 +120,9 @@ def check_metainfo(root, problems):
                    "the metainfo names no menu entry")
 
 
-def check_documents(root, version, problems):
-    """The licence and the notices of what the program links in, and the package's history."""
+def check_documents(root, problems):
+    """The licence and the notices of what the program links in (the build itself refuses a
+    changelog whose newest entry is not the version built)."""
     docs = os.path.join(root, "usr/share/doc/tessaron")
     copyright_text = open(os.path.join(docs, "copyright"), encoding="utf-8").read()
     licence = open(os.path.join(SOURCES, "LICENSE"), encoding="utf-8").read()
@@ -134,9 +134,6 @@ def check_documents(root, version, problems):
                    == open(os.path.join(SOURCES, "THIRD-PARTY-NOTICES.txt"), "rb").read(),
                    "the package does not carry the third-party notices")
     problems.check(os.path.exists(os.path.join(docs, "README.Debian")), "no README.Debian")
-    with gzip.open(os.path.join(docs, "changelog.Debian.gz"), "rt", encoding="utf-8") as changelog:
-        history = changelog.read()
-    problems.check(history.startswith("tessaron (%s) " % version), "the changelog's newest entry is not %s" % version)
 
 
 def wait_for(condition, timeout, what):
@@ -435,7 +432,7 @@ def main(deb, game_dir, *not_shipped):
     try:
         root = os.path.join(scratch, "root")
         subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
-        check_files(root, game_dir, not_shipped, fields.get("Version"), problems)
+        check_files(root, game_dir, not_shipped, problems)
         try:
             starts(root, scratch, problems)
         except (RuntimeError, TimeoutError, subprocess.TimeoutExpired) as error:
