@@ -6,11 +6,14 @@ set(TESSARON_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/${TESSARON_WINDOWS_ZIP_NAME}.zip)
 set(TESSARON_NOT_SHIPPED sticker.bmp)
 set(TESSARON_SHIPPED_FILES ${GAME_DIR}/tessaron.qzb ${GAME_DIR}/cube.x ${GAME_DIR}/background.jpg
     ${GAME_DIR}/tessaron.CHM)
+# The licence and the notices of what the program links in, at the top of the source tree:
+# looked for at every build, so a notices file added later ships without touching this list.
+file(GLOB TESSARON_LEGAL_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/*NOTICES*)
 
 install(TARGETS tessaron RUNTIME DESTINATION .)
 install(FILES ${TESSARON_SHIPPED_FILES} DESTINATION .)
 install(DIRECTORY ${GAME_DIR}/help DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/windows/README.txt DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/windows/README.txt ${TESSARON_LEGAL_FILES} DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME ${TESSARON_WINDOWS_ZIP_NAME})
@@ -22,7 +25,27 @@ add_custom_command(
   OUTPUT ${TESSARON_WINDOWS_ZIP}
   COMMAND ${CMAKE_CPACK_COMMAND} -G ZIP --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake
   DEPENDS tessaron ${TESSARON_SHIPPED_FILES} ${GAME_DIR}/help/index.html ${CMAKE_SOURCE_DIR}/docs/windows/README.txt
+          ${TESSARON_LEGAL_FILES}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Packing the zip for Windows players"
   VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${TESSARON_WINDOWS_ZIP})
+
+# The setup program for Windows players (NSIS): the same files as the zip, installed for the
+# player alone with shortcuts and an uninstaller (packaging/windows/). Its version and the
+# program's version resource both come from the project's version.
+set(TESSARON_WINDOWS_SETUP ${CMAKE_BINARY_DIR}/tessaron-${PROJECT_VERSION}-setup.exe)
+find_program(MAKENSIS makensis REQUIRED)
+add_custom_command(
+  OUTPUT ${TESSARON_WINDOWS_SETUP}
+  COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSTAGE_DIR=${CMAKE_BINARY_DIR}/setup
+          -DOUTFILE=${TESSARON_WINDOWS_SETUP} -DVERSION=${PROJECT_VERSION}
+          -DVERSION_MAJOR=${PROJECT_VERSION_MAJOR} -DVERSION_MINOR=${PROJECT_VERSION_MINOR}
+          -DICON=${SHELL_GENERATED_DIR}/tessaron.ico -DMAKENSIS=${MAKENSIS}
+          -P ${CMAKE_SOURCE_DIR}/packaging/windows/setup.cmake
+  DEPENDS tessaron ${TESSARON_SHIPPED_FILES} ${GAME_DIR}/help/index.html ${CMAKE_SOURCE_DIR}/docs/windows/README.txt
+          ${TESSARON_LEGAL_FILES} ${SHELL_GENERATED_DIR}/tessaron.ico
+          ${CMAKE_SOURCE_DIR}/packaging/windows/setup.cmake ${CMAKE_SOURCE_DIR}/packaging/windows/tessaron.nsi
+  COMMENT "Building the setup program for Windows players"
+  VERBATIM)
+add_custom_target(windows_setup ALL DEPENDS ${TESSARON_WINDOWS_SETUP})
