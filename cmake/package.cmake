@@ -8,12 +8,12 @@ set(TESSARON_SHIPPED_FILES ${GAME_DIR}/tessaron.qzb ${GAME_DIR}/cube.x ${GAME_DI
     ${GAME_DIR}/tessaron.CHM)
 # The licence and the notices of what the program links in, at the top of the source tree:
 # looked for at every build, so a notices file added later ships without touching this list.
-file(GLOB TESSARON_LEGAL_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/*NOTICES*)
+file(GLOB TESSARON_LICENSE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/*NOTICES*)
 
 install(TARGETS tessaron RUNTIME DESTINATION .)
 install(FILES ${TESSARON_SHIPPED_FILES} DESTINATION .)
 install(DIRECTORY ${GAME_DIR}/help DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/windows/README.txt ${TESSARON_LEGAL_FILES} DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/windows/README.txt ${TESSARON_LICENSE_FILES} DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME ${TESSARON_WINDOWS_ZIP_NAME})
@@ -25,7 +25,7 @@ add_custom_command(
   OUTPUT ${TESSARON_WINDOWS_ZIP}
   COMMAND ${CMAKE_CPACK_COMMAND} -G ZIP --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake
   DEPENDS tessaron ${TESSARON_SHIPPED_FILES} ${GAME_DIR}/help/index.html ${CMAKE_SOURCE_DIR}/docs/windows/README.txt
-          ${TESSARON_LEGAL_FILES}
+          ${TESSARON_LICENSE_FILES}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Packing the zip for Windows players"
   VERBATIM)
@@ -44,7 +44,7 @@ add_custom_command(
           -DICON=${SHELL_GENERATED_DIR}/tessaron.ico -DMAKENSIS=${MAKENSIS}
           -P ${CMAKE_SOURCE_DIR}/packaging/windows/setup.cmake
   DEPENDS tessaron ${TESSARON_SHIPPED_FILES} ${GAME_DIR}/help/index.html ${CMAKE_SOURCE_DIR}/docs/windows/README.txt
-          ${TESSARON_LEGAL_FILES} ${SHELL_GENERATED_DIR}/tessaron.ico
+          ${TESSARON_LICENSE_FILES} ${SHELL_GENERATED_DIR}/tessaron.ico
           ${CMAKE_SOURCE_DIR}/packaging/windows/setup.cmake ${CMAKE_SOURCE_DIR}/packaging/windows/tessaron.nsi
   COMMENT "Building the setup program for Windows players"
   VERBATIM)

@@ -102,160 +102,62 @@ def product_version(path):
     return "%d.%d" % (most >> 16, most & 0xFFFF)
 
 
-def shortcut(path):
-    """A shell link's (target, working folder), read from its LinkInfo and string data."""
-    with open(path, "rb") as link:
-        data = link.read()
-    flags = struct.unpack_from("<I", data, 20)[0]
-    unicode = flags & 0x80
-    pos = 76  # the header
-    if flags & 0x01:  # an ID list
-        pos += 2 + struct.unpack_from("<H", data, pos)[0]
-    target = None
-    if flags & 0x02:  # link info: the local base path, ANSI
-        size, header, _, _, base = struct.unpack_from("<5I", data, pos)
-        if header >= 0x24:
-            wide = struct.unpack_from("<I", data, pos + 28)[0]
-            if wide:
-                end = pos + wide
-                while data[end:end + 2] != b"\0\0":
-                    end += 2
-                target = data[pos + wide:end].decode("utf-16-le")
-        if target is None:
-            target = data[pos + base:data.index(b"\0", pos + base)].decode("cp1252")
-        pos += size
-    strings = []
-    for bit in (0x04, 0x08, 0x10):  # name, relative path, working folder
-        if flags & bit:
-            count = struct.unpack_from("<H", data, pos)[0]
-            width = 2 if unicode else 1
-            text = data[pos + 2:pos + 2 + count * width]
-            strings.append(text.decode("utf-16-le" if unicode else "cp1252").rstrip("\0"))
-            pos += 2 + count * width
-        else:
-            strings.append(None)
-    return target, strings[2]
+def registry_values(session, key):
+    """The key's values as {name: text as `wine reg export` writes it}, None without the key."""
+    with tempfile.TemporaryDirectory() as tmp:
+        out = os.path.join(tmp, "key.reg")
+        if session.wine("reg", "export", key, "Z:" + out.replace("/", "\\"), "/y", check=False).returncode:
+            return None
+        text = open(out, "rb").read().decode("utf-16").replace("\r\n", "\n")
+    return dict(re.findall(r'^"([^"]+)"=(.*)$', text.replace("\\\n  ", ""), re.M))
 
 
-def same_windows_path(a, b):
-    return a is not None and b is not None and a.rstrip("\\").lower() == b.rstrip("\\").lower()
+def wait(condition, what, timeout=120):
+    deadline = time.time() + timeout
+    while not condition():
+        if time.time() > deadline:
+            raise TimeoutError(what)
+        time.sleep(0.3)
 
 
-class Setup:
-    """The setup program tried in a fresh copy of the tests' prefix, build/setup-prefix."""
-
-    def __init__(self, session, setup_exe, problems):
-        self.session, self.setup_exe, self.problems = session, setup_exe, problems
-
-    def check(self, ok, message):
-        if not ok:
-            self.problems.append(message)
-        return ok
-
-    def echo(self, variable):
-        return self.session.wine("cmd", "/c", "echo", "%" + variable + "%").stdout.decode().strip()
-
-    def unix(self, windows_path):
-        return subprocess.run(["winepath", "-u", windows_path], env=self.session.env, capture_output=True,
-                              text=True, check=True).stdout.strip()
-
-    def values(self, key):
-        """The registry key's values as {name: raw text of `wine reg export`}, None without the key."""
-        with tempfile.TemporaryDirectory() as tmp:
-            out = os.path.join(tmp, "key.reg")
-            if self.session.wine("reg", "export", key, "Z:" + out.replace("/", "\\"), "/y", check=False).returncode:
-                return None
-            text = open(out, "rb").read().decode("utf-16")
-        return dict(re.findall(r'^"([^"]+)"=(.*)$', text.replace("\\\r\n  ", ""), re.M))
-
-    def wait(self, condition, what, timeout=120):
-        deadline = time.time() + timeout
-        while not condition():
-            if time.time() > deadline:
-                raise TimeoutError(what)
-            time.sleep(0.3)
-
-    def wait_no_program(self, names, what):
-        """Waits for the stillness after an action: none of `names` runs in the prefix any more."""
-        self.wait(lambda: not self.session.programs(names), what)
-
-
-def entry_text(raw):
-    return raw[1:-1].replace("\\\\", "\\").replace('\\"', '"') if raw and raw.startswith('"') else None
-
-
-def check_installed(setup, folder, expected, version):
-    installed = {name for name in game_files(folder, ()) if name != "uninstall.exe"}
-    setup.problems += compare(installed, expected,
-                              lambda name, source: crc_of(os.path.join(folder, name)) == crc_of(source))
-    exe = os.path.join(folder, GAME_EXE)
-    setup.check(os.path.exists(exe) and product_version(exe) == version,
-                "the installed game's version resource says %s, not %s"
-                % (product_version(exe) if os.path.exists(exe) else None, version))
-
-
-def check_entry(setup, entry, install_dir, folder, version):
-    """The Apps & features entry: what the list shows and how the game is removed from it."""
-    from game_session import TITLE
-    text = {name: entry_text(raw) for name, raw in entry.items()}
-    setup.check(text.get("DisplayName") == TITLE and text.get("DisplayVersion") == version
-                and text.get("Publisher"), "Apps & features shows %s" % entry)
-    icon = (text.get("DisplayIcon") or "").split(",")[0]
-    setup.check(same_windows_path(icon, install_dir + "\\" + GAME_EXE), "DisplayIcon is %r" % icon)
-    size = int(entry.get("EstimatedSize", "dword:0").split(":")[1], 16)
-    on_disk = sum(os.path.getsize(os.path.join(folder, name)) for name in game_files(folder, ())) // 1024
-    setup.check(abs(size - on_disk) <= on_disk // 10 + 4, "EstimatedSize %d KiB, the folder %d KiB" % (size, on_disk))
-    uninstall = text.get("UninstallString") or ""
-    command = re.fullmatch(r'"([^"]+)"', uninstall)
-    setup.check(command and os.path.exists(setup.unix(command.group(1))), "UninstallString %r" % uninstall)
-    setup.check(text.get("QuietUninstallString") == uninstall + " /S",
-                "QuietUninstallString %r" % text.get("QuietUninstallString"))
-    return text.get("QuietUninstallString")
-
-
-def game_draws_the_cube(setup, link, shots):
-    """Starts the game through its Start-menu shortcut and checks that it draws the solved cube."""
+def game_draws_the_cube(session, link, shots):
+    """Starts the game through its shortcut from another folder (it finds its data only in the
+    folder the shortcut starts it in), waits for the solved cube's three faces, closes it."""
     from game_session import TITLE, SPLASH_SIZE, view_rect, visible_windows
     from first_start_e2e import face_colours
-    session = setup.session
-    starter = subprocess.Popen(["wine", "start", "/unix", link], env=session.env, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wine", "start", "/unix", link], env=session.env, cwd=tempfile.gettempdir(), check=True,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    window = session.find_window(TITLE, timeout=60)
+    wait(lambda: not any(geo[2:] == SPLASH_SIZE for _, _, geo in visible_windows()), "the splash stayed", 60)
+    shown = {}
+
+    def three_faces():  # the first frames follow the splash
+        picture = session.screenshot(os.path.join(shots, "setup-installed-game.png"))
+        shown.update(face_colours(picture, view_rect(picture, session.geometry(window))))
+        return sum(count > 150 for count in shown.values()) == 3
     try:
-        window = session.find_window(TITLE, timeout=60)
-        setup.wait(lambda: not any(geo[2:] == SPLASH_SIZE for _, _, geo in visible_windows()),
-                   "the splash stayed open", timeout=60)
-        frame = session.geometry(window)
-        colours, deadline = {}, time.time() + 30
-        while time.time() < deadline:  # the first frames follow the splash
-            picture = session.screenshot(os.path.join(shots, "setup-installed-game.png"))
-            colours = face_colours(picture, view_rect(picture, frame))
-            if sum(count > 150 for count in colours.values()) == 3:
-                break
-            time.sleep(0.5)
-        setup.check(sum(count > 150 for count in colours.values()) == 3,
-                    "the installed game does not show the solved cube's three faces: %s" % colours)
+        wait(three_faces, "the installed game does not show the solved cube's three faces: %s" % shown, 30)
+    finally:
         session.focus(window)
         subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+F4"], check=False)
-        setup.wait_no_program((GAME_EXE,), "the installed game did not end after Alt+F4")
-    finally:
-        starter.wait(timeout=60)
+        wait(lambda: not session.programs((GAME_EXE,)), "the installed game did not end after Alt+F4")
 
 
-def d3dx_message(setup, shots):
+def d3dx_message(session, setup_exe, shots):
     """The start of the message the setup shows on a system without the D3DX library, as Wine's
     message box traces it when the box is filled in (Wine's boxes offer no Ctrl+C copy)."""
-    session = setup.session
     os.remove(os.path.join(session.prefix, "drive_c", "windows", "system32", D3DX))
     with tempfile.TemporaryFile() as trace:
-        shown = subprocess.Popen(["wine", setup.setup_exe], env=dict(session.env, WINEDEBUG="-all,+msgbox"),
+        shown = subprocess.Popen(["wine", setup_exe], env=dict(session.env, WINEDEBUG="-all,+msgbox"),
                                  stdin=subprocess.DEVNULL, stdout=trace, stderr=trace)
+
+        def message():
+            trace.seek(0)
+            found = re.search(rb'MSGBOX_OnInit L"((?:[^"\\]|\\.)*)', trace.read())
+            return found and re.sub(r"\\([0-9a-f]{4})", lambda m: chr(int(m.group(1), 16)),
+                                    found.group(1).decode()).replace('\\"', '"')
         try:
-            def message():
-                trace.seek(0)
-                found = re.search(rb'MSGBOX_OnInit L"((?:[^"\\]|\\.)*)', trace.read())
-                return found and re.sub(r"\\([0-9a-f]{4})", lambda m: chr(int(m.group(1), 16)),
-                                        found.group(1).decode()).replace('\\"', '"')
-            setup.wait(message, "the setup showed no message without %s" % D3DX, timeout=60)
+            wait(message, "the setup showed no message without %s" % D3DX, 60)
             session.screenshot(os.path.join(shots, "setup-no-d3dx.png"))
             return message()
         finally:
@@ -268,10 +170,14 @@ def check_setup(setup_exe, game_dir, *not_shipped):
     if not os.path.exists(setup_exe):
         return "no setup program at %s" % setup_exe
     problems = []
+
+    def check(ok, message):
+        if not ok:
+            problems.append(message)
+        return ok
     version = re.fullmatch(r"tessaron-(.+)-setup\.exe", os.path.basename(setup_exe)).group(1)
     for program in (setup_exe, os.path.join(game_dir, GAME_EXE)):
-        if product_version(program) != version:
-            problems.append("%s's version resource says %s, not %s" % (program, product_version(program), version))
+        check(product_version(program) == version, "%s's version is %s, not %s" % (program, product_version(program), version))
     build_dir = os.path.dirname(os.path.abspath(setup_exe))
     shots = os.path.join(build_dir, "e2e-shots")
     os.makedirs(shots, exist_ok=True)
@@ -280,43 +186,53 @@ def check_setup(setup_exe, game_dir, *not_shipped):
     with GameSession(build_dir, prefix=prefix) as session:
         # Wine's menu builder would copy the shortcuts into the desktop menus of this machine.
         session.env["WINEDLLOVERRIDES"] += ";winemenubuilder.exe=d"
-        setup = Setup(session, setup_exe, problems)
+
+        def unix(windows_path):
+            return subprocess.run(["winepath", "-u", windows_path], env=session.env, capture_output=True,
+                                  text=True, check=True).stdout.strip()
+
+        def folder_of(variable):
+            return session.wine("cmd", "/c", "echo", "%" + variable + "%").stdout.decode().strip()
         try:
             # A player's settings from an earlier install; no name asked for at the start.
             session.write_settings({"ShowNameDlg": 0, "NumberRotate": 5})
-            installed = session.wine(setup_exe, "/S", check=False)
-            setup.check(installed.returncode == 0, "the silent setup ended with %d" % installed.returncode)
-            install_dir = setup.echo("LOCALAPPDATA") + r"\Programs\Tessaron"
-            folder = setup.unix(install_dir)
-            check_installed(setup, folder, shipped_files(game_dir, not_shipped), version)
-            link = setup.unix(setup.echo("APPDATA") + "\\Microsoft\\Windows\\Start Menu\\Programs\\%s.lnk" % TITLE)
-            if setup.check(os.path.exists(link), "no Start-menu shortcut %s" % link):
-                target, working = shortcut(link)
-                setup.check(same_windows_path(target, install_dir + "\\" + GAME_EXE)
-                            and same_windows_path(working, install_dir),
-                            "the shortcut starts %r in %r" % (target, working))
-            entry = setup.values(UNINSTALL_KEY)
-            quiet = setup.check(entry, "no Apps & features entry %s" % UNINSTALL_KEY) and \
-                check_entry(setup, entry, install_dir, folder, version)
-            if os.path.exists(link):
-                game_draws_the_cube(setup, link, shots)
+            check(session.wine(setup_exe, "/S", check=False).returncode == 0, "the silent setup failed")
+            install_dir = folder_of("LOCALAPPDATA") + r"\Programs\Tessaron"
+            folder = unix(install_dir)
+            installed = game_files(folder, ()) - {"uninstall.exe"}
+            problems.extend(compare(installed, shipped_files(game_dir, not_shipped),
+                                    lambda name, source: crc_of(os.path.join(folder, name)) == crc_of(source)))
+
+            entry = registry_values(session, UNINSTALL_KEY) or {}
+            text = {name: raw[1:-1].replace("\\\\", "\\").replace('\\"', '"') for name, raw in entry.items()}
+            check(text.get("DisplayName") == TITLE and text.get("DisplayVersion") == version and text.get("Publisher")
+                  and text.get("DisplayIcon", "").lower() == (install_dir + "\\" + GAME_EXE + ",0").lower(),
+                  "Apps & features shows %s" % entry)
+            on_disk = sum(os.path.getsize(os.path.join(folder, name)) for name in game_files(folder, ())) // 1024
+            size = int(entry.get("EstimatedSize", "dword:0")[6:], 16)
+            check(abs(size - on_disk) <= on_disk // 10, "EstimatedSize %d KiB, the folder %d KiB" % (size, on_disk))
+            quiet = re.fullmatch(r'"([^"]+)" /S', text.get("QuietUninstallString", ""))
+            check(quiet and text.get("UninstallString") == '"%s"' % quiet.group(1) and os.path.exists(unix(quiet.group(1))),
+                  "the uninstall commands are %r and %r" % (text.get("UninstallString"), text.get("QuietUninstallString")))
+
+            link = unix(folder_of("APPDATA") + "\\Microsoft\\Windows\\Start Menu\\Programs\\%s.lnk" % TITLE)
+            if check(os.path.exists(link), "no Start-menu shortcut %s" % link):
+                game_draws_the_cube(session, link, shots)
 
             if quiet:
-                uninstaller = re.fullmatch(r'"([^"]+)" (.*)', quiet)
-                session.wine(setup.unix(uninstaller.group(1)), *uninstaller.group(2).split(), check=False)
+                session.wine(unix(quiet.group(1)), "/S", check=False)
                 # The uninstaller goes on from a copy of itself in the temporary folder.
-                setup.wait(lambda: not os.path.exists(folder), "the silent uninstall left %s" % folder)
-                setup.wait_no_program(("un_a.exe", "au_.exe", "un.exe"), "the uninstaller did not end")
-                setup.check(not os.path.exists(link), "the uninstall left the Start-menu shortcut")
-                setup.check(setup.values(UNINSTALL_KEY) is None, "the uninstall left the Apps & features entry")
-                kept = setup.values(SETTINGS_KEY) or {}
-                setup.check(kept.get("NumberRotate") == "dword:00000005",
-                            "the uninstall did not keep the player's settings: %s" % kept)
+                wait(lambda: not os.path.exists(folder), "the silent uninstall left %s" % folder)
+                wait(lambda: not session.programs(("un.exe",)), "the uninstaller did not end")
+                check(not os.path.exists(link), "the uninstall left the Start-menu shortcut")
+                check(registry_values(session, UNINSTALL_KEY) is None, "the uninstall left the Apps & features entry")
+                kept = registry_values(session, SETTINGS_KEY) or {}
+                check(kept.get("NumberRotate") == "dword:00000005", "the uninstall took the player's settings: %s" % kept)
 
-            text = d3dx_message(setup, shots)
+            text = d3dx_message(session, setup_exe, shots)
             for needed in (D3DX, "DirectX End-User Runtime", "Microsoft", "нужна"):
-                setup.check(needed in text, "without %s the setup does not say %r: %r" % (D3DX, needed, text))
-        except (RuntimeError, TimeoutError, subprocess.TimeoutExpired) as error:
+                check(needed in text, "without %s the setup does not say %r: %r" % (D3DX, needed, text))
+        except (RuntimeError, TimeoutError, subprocess.SubprocessError) as error:
             problems.append(str(error))
     return "; ".join(problems) or None
 
