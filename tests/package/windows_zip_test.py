@@ -113,10 +113,11 @@ def registry_values(session, key):
 
 
 def wait(condition, what, timeout=120):
+    """Waits for `condition`; `what` (or what it returns, when it is a function) says what failed."""
     deadline = time.time() + timeout
     while not condition():
         if time.time() > deadline:
-            raise TimeoutError(what)
+            raise TimeoutError(what() if callable(what) else what)
         time.sleep(0.3)
 
 
@@ -136,7 +137,7 @@ def game_draws_the_cube(session, link, shots):
         shown.update(face_colours(picture, view_rect(picture, session.geometry(window))))
         return sum(count > 150 for count in shown.values()) == 3
     try:
-        wait(three_faces, "the installed game does not show the solved cube's three faces: %s" % shown, 30)
+        wait(three_faces, lambda: "the installed game does not show the solved cube's three faces: %s" % shown, 30)
     finally:
         session.focus(window)
         subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+F4"], check=False)
