@@ -34,7 +34,8 @@ SetCompressor /SOLID lzma
 ; The 64-bit D3DX library of the DirectX End-User Runtime, which the game needs and may not ship.
 !define D3DX_DLL "d3dx9_43.dll"
 
-Name "${PRODUCT}"
+; In quotation marks the title reads right in every sentence of the installer's Russian texts.
+Name "«${PRODUCT}»"
 Caption "Установка: ${PRODUCT} ${VERSION}"
 UninstallCaption "Удаление: ${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -45,6 +46,9 @@ BrandingText "${PRODUCT} ${VERSION}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TITLE "Установка игры «${PRODUCT}» ${VERSION}"
+!define MUI_WELCOMEPAGE_TEXT "Программа установит игру для вас; права администратора не нужны.$\r$\n$\r$\nНажмите кнопку $\"Далее$\" для продолжения."
+!define MUI_FINISHPAGE_TITLE "Игра «${PRODUCT}» установлена"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Запустить игру"
