@@ -31,6 +31,8 @@ SetCompressor /SOLID lzma
 !define SHORTCUT "${PRODUCT}.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaron"
 !define SETTINGS_KEY "Software\Tessaron"
+; The game's frame window: Windows keeps the files of a running game from being replaced or removed.
+!define GAME_WINDOW_CLASS "TessaronFrameWindow"
 ; The 64-bit D3DX library of the DirectX End-User Runtime, which the game needs and may not ship.
 !define D3DX_DLL "d3dx9_43.dll"
 
@@ -75,9 +77,28 @@ VIAddVersionKey /LANG=${LANG_RUSSIAN} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileDescription" "Установка игры «${PRODUCT}»"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "LegalCopyright" "© ${PUBLISHER}, лицензия MIT"
 
+; Setup and uninstall wait until the game is closed: half-replaced or half-removed files would
+; break it or leave it behind. A silent run ends without changing anything.
+!macro WaitUntilGameClosed
+  ${Do}
+    FindWindow $0 "${GAME_WINDOW_CLASS}"
+    ${If} $0 = 0
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Игра «${PRODUCT}» запущена. Закройте её и нажмите $\"Повтор$\"." /SD IDCANCEL IDRETRY retry
+    Abort
+    retry:
+  ${Loop}
+!macroend
+
+Function un.onInit
+  !insertmacro WaitUntilGameClosed
+FunctionEnd
+
 ; The player is told before anything is installed, so the runtime can be fetched meanwhile;
 ; the setup goes on either way (a silent setup says nothing).
 Function .onInit
+  !insertmacro WaitUntilGameClosed
   ${IfNot} ${FileExists} "$SYSDIR\${D3DX_DLL}"
     MessageBox MB_OK|MB_ICONINFORMATION "Для игры нужна библиотека ${D3DX_DLL} из пакета Microsoft $\"DirectX End-User Runtime$\" (среда выполнения DirectX для конечного пользователя), а на этом компьютере её нет.$\r$\n$\r$\nЕё устанавливает бесплатный веб-установщик dxwebsetup.exe или выпуск $\"June 2010$\" с сайта Microsoft (Центр загрузки Microsoft, поиск: DirectX End-User Runtime). Сама игра поставлять эту библиотеку не вправе.$\r$\n$\r$\nУстановка игры продолжится; установите DirectX до первого запуска игры." /SD IDOK
   ${EndIf}

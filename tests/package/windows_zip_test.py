@@ -7,7 +7,8 @@ setup: the setup program, tried as a player would under Wine in a fresh prefix. 
 puts the zip's files in %LOCALAPPDATA%\\Programs\\Tessaron, a Start-menu shortcut that starts the
 game in that folder, and an Apps & features entry with the game's version (the setup's version
 resource and the program's say the same); the game started through the shortcut draws the cube;
-a silent uninstall removes the files, the shortcut and the entry and keeps the player's settings;
+a silent uninstall is refused while the game runs; after it ends, a silent uninstall removes the
+files, the shortcut and the entry and keeps the player's settings;
 on a system without d3dx9_43.dll the setup says in Russian what to install and where it comes from.
 
     windows_zip_test.py zip <zip> <game folder> [file of the game folder that is not shipped ...]
@@ -121,9 +122,10 @@ def wait(condition, what, timeout=120):
         time.sleep(0.3)
 
 
-def game_draws_the_cube(session, link, shots):
+def game_draws_the_cube(session, link, shots, while_running):
     """Starts the game through its shortcut from another folder (it finds its data only in the
-    folder the shortcut starts it in), waits for the solved cube's three faces, closes it."""
+    folder the shortcut starts it in), waits for the solved cube's three faces, calls
+    `while_running` and closes the game."""
     from game_session import TITLE, SPLASH_SIZE, view_rect, visible_windows
     from first_start_e2e import face_colours
     subprocess.run(["wine", "start", "/unix", link], env=session.env, cwd=tempfile.gettempdir(), check=True,
@@ -138,6 +140,7 @@ def game_draws_the_cube(session, link, shots):
         return sum(count > 150 for count in shown.values()) == 3
     try:
         wait(three_faces, lambda: "the installed game does not show the solved cube's three faces: %s" % shown, 30)
+        while_running()
     finally:
         session.focus(window)
         subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+F4"], check=False)
@@ -217,8 +220,12 @@ def check_setup(setup_exe, game_dir, *not_shipped):
                   "the uninstall commands are %r and %r" % (text.get("UninstallString"), text.get("QuietUninstallString")))
 
             link = unix(folder_of("APPDATA") + "\\Microsoft\\Windows\\Start Menu\\Programs\\%s.lnk" % TITLE)
+            def uninstall_refused():  # run in place (_?=), so that its end and exit code are seen
+                refused = session.wine(os.path.join(folder, "uninstall.exe"), "/S", "_?=" + install_dir, check=False)
+                check(refused.returncode != 0 and os.path.exists(os.path.join(folder, GAME_EXE))
+                      and registry_values(session, UNINSTALL_KEY), "a silent uninstall went ahead while the game ran")
             if check(os.path.exists(link), "no Start-menu shortcut %s" % link):
-                game_draws_the_cube(session, link, shots)
+                game_draws_the_cube(session, link, shots, uninstall_refused)
 
             if quiet:
                 session.wine(unix(quiet.group(1)), "/S", check=False)
