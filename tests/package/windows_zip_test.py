@@ -220,6 +220,7 @@ def check_setup(setup_exe, game_dir, *not_shipped):
                   "the uninstall commands are %r and %r" % (text.get("UninstallString"), text.get("QuietUninstallString")))
 
             link = unix(folder_of("APPDATA") + "\\Microsoft\\Windows\\Start Menu\\Programs\\%s.lnk" % TITLE)
+
             def uninstall_refused():  # run in place (_?=), so that its end and exit code are seen
                 refused = session.wine(os.path.join(folder, "uninstall.exe"), "/S", "_?=" + install_dir, check=False)
                 check(refused.returncode != 0 and os.path.exists(os.path.join(folder, GAME_EXE))
