@@ -1,14 +1,14 @@
 # The zip for Windows players, made by every build: one folder holding the run-time files of
-# the game folder and a read-me on what to install. sticker.bmp stays out: it is the packer's
-# input, and the game reads the sticker picture from tessaron.qzb.
+# the game folder, a read-me on what to install, the licence and the notices of what the
+# program links in. sticker.bmp stays out: it is the packer's input, and the game reads the
+# sticker picture from tessaron.qzb.
 set(TESSARON_WINDOWS_ZIP_NAME tessaron-${PROJECT_VERSION}-win64)
 set(TESSARON_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/${TESSARON_WINDOWS_ZIP_NAME}.zip)
 set(TESSARON_NOT_SHIPPED sticker.bmp)
 set(TESSARON_SHIPPED_FILES ${GAME_DIR}/tessaron.qzb ${GAME_DIR}/cube.x ${GAME_DIR}/background.jpg
     ${GAME_DIR}/tessaron.CHM)
-# The licence and the notices of what the program links in, at the top of the source tree:
-# looked for at every build, so a notices file added later ships without touching this list.
-file(GLOB TESSARON_LICENSE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/*NOTICES*)
+set(TESSARON_LICENSE_FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt)
+set(TESSARON_NOTICES ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt)
 
 install(TARGETS tessaron RUNTIME DESTINATION .)
 install(FILES ${TESSARON_SHIPPED_FILES} DESTINATION .)

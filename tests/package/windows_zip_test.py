@@ -1,7 +1,8 @@
 """The packages for Windows players.
 
 zip: one folder holding every run-time file of the game folder, each as built (not a stale copy),
-the read-me on what to install, and the licence and notices of the source tree.
+the read-me on what to install, and the licence with the notices of what the program links in,
+as the sources keep them.
 
 setup: the setup program, tried as a player would under Wine in a fresh prefix. A silent install
 puts the zip's files in %LOCALAPPDATA%\\Programs\\Tessaron, a Start-menu shortcut that starts the
@@ -14,7 +15,6 @@ on a system without d3dx9_43.dll the setup says in Russian what to install and w
     windows_zip_test.py zip <zip> <game folder> [file of the game folder that is not shipped ...]
     windows_zip_test.py setup <setup.exe> <game folder> [file of the game folder that is not shipped ...]"""
 
-import glob
 import os
 import re
 import shutil
@@ -33,6 +33,8 @@ SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 GAME_EXE = "tessaron.exe"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaron"
 D3DX = "d3dx9_43.dll"
+# Passed on with the game wherever it goes: kept at the top of the sources.
+LICENSE_FILES = ("LICENSE", "THIRD-PARTY-NOTICES.txt")
 
 
 def game_files(game_dir, not_shipped):
@@ -45,11 +47,10 @@ def game_files(game_dir, not_shipped):
 
 def shipped_files(game_dir, not_shipped):
     """What a Windows package must hold, {name: the file it is a copy of}: the game folder's
-    run-time files, the read-me, and the licence and notices at the top of the source tree."""
+    run-time files, the read-me, and the licence with the notices of what the program links in."""
     files = {name: os.path.join(game_dir, name) for name in game_files(game_dir, not_shipped)}
     files[READ_ME] = os.path.join(SOURCE, "docs", "windows", READ_ME)
-    for path in glob.glob(os.path.join(SOURCE, "LICENSE")) + glob.glob(os.path.join(SOURCE, "*NOTICES*")):
-        files[os.path.basename(path)] = path
+    files.update((name, os.path.join(SOURCE, name)) for name in LICENSE_FILES)
     return files
 
 
