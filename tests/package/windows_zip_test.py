@@ -187,6 +187,8 @@ def check_setup(setup_exe, game_dir, *not_shipped):
     shots = os.path.join(build_dir, "e2e-shots")
     os.makedirs(shots, exist_ok=True)
     prefix = os.path.join(build_dir, "setup-prefix")
+    # A run stopped half-way (a CTest time-out) leaves the prefix's server running: stop it first.
+    subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=prefix), capture_output=True)
     shutil.rmtree(prefix, ignore_errors=True)
     with GameSession(build_dir, prefix=prefix) as session:
         # Wine's menu builder would copy the shortcuts into the desktop menus of this machine.
