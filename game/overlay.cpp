@@ -20,7 +20,7 @@ struct Texts {
     std::string champions = Utf8ToCp1251("Рекордсмены сборки кубика");
     std::string name = Utf8ToCp1251("Имя");
     std::string help[5] = {
-        Utf8ToCp1251("Esc - возврат в оконнный режим"), Utf8ToCp1251("F2 - тренировка сборки"),
+        Utf8ToCp1251("Esc - возврат в оконный режим"), Utf8ToCp1251("F2 - тренировка сборки"),
         Utf8ToCp1251("F3 - сборка на время"),           Utf8ToCp1251("Backspace - шаг назад"),
         Utf8ToCp1251("R  - собрать кубик"),
     };
@@ -32,42 +32,59 @@ const Texts& Text()
     return texts;
 }
 
-void DrawPlayerAndStopwatch(TextSink& sink, const OverlayContent& content)
+/// Places lines in unscaled pixels and draws them where the scaled font puts them.
+class ScaledSink {
+public:
+    ScaledSink(TextSink& sink, float scale) : sink(sink), scale(scale) {}
+    void Draw(float x, float y, const std::string& text, uint32_t flags = 0)
+    {
+        sink.DrawString(x * scale, y * scale, kWhite, text, flags);
+    }
+
+private:
+    TextSink& sink;
+    float scale;
+};
+
+void DrawPlayerAndStopwatch(ScaledSink& sink, const OverlayContent& content)
 {
-    sink.DrawString(kMargin, 20, kWhite, Text().solver, 0);
-    sink.DrawString(kMargin, 40, kWhite, content.playerName + "!", 0);
-    sink.DrawString(kMargin, 60, kWhite, Text().solveTime, 0);
-    sink.DrawString(kMargin, 80, kWhite, content.stopwatchText, 0);
+    sink.Draw(kMargin, 20, Text().solver);
+    sink.Draw(kMargin, 40, content.playerName + "!");
+    sink.Draw(kMargin, 60, Text().solveTime);
+    sink.Draw(kMargin, 80, content.stopwatchText);
 }
 
-void DrawKeyHelp(TextSink& sink, float viewportHeight)
+/// `height` is the viewport's height in unscaled pixels.
+void DrawKeyHelp(ScaledSink& sink, float height)
 {
-    float y = viewportHeight - kHelpBlockHeight;
+    float y = height - kHelpBlockHeight;
     for (const std::string& line : Text().help) {
-        sink.DrawString(kMargin, y, kWhite, line, 0);
+        sink.Draw(kMargin, y, line);
         y += kLineHeight;
+    }
+}
+
+void DrawChampionList(ScaledSink& sink, const OverlayContent& content)
+{
+    sink.Draw(kMargin, 20, Text().champions, kAlignRight);
+    sink.Draw(kNameColumn, 40, Text().name, kFromRightEdge);
+    sink.Draw(kMargin, 40, Text().solveTime, kAlignRight);
+    float y = 40;
+    for (const OverlayContent::Row& row : content.champions) {
+        y += kLineHeight;
+        sink.Draw(kNameColumn, y, row.name, kFromRightEdge);
+        sink.Draw(kMargin, y, row.timeText, kAlignRight);
     }
 }
 
 } // namespace
 
-void DrawChampionList(TextSink& sink, const OverlayContent& content)
+void DrawOverlay(TextSink& target, const OverlayContent& content)
 {
-    sink.DrawString(kMargin, 20, kWhite, Text().champions, kAlignRight);
-    sink.DrawString(kNameColumn, 40, kWhite, Text().name, kFromRightEdge);
-    sink.DrawString(kMargin, 40, kWhite, Text().solveTime, kAlignRight);
-    float y = 40;
-    for (const OverlayContent::Row& row : content.champions) {
-        y += kLineHeight;
-        sink.DrawString(kNameColumn, y, kWhite, row.name, kFromRightEdge);
-        sink.DrawString(kMargin, y, kWhite, row.timeText, kAlignRight);
-    }
-}
-
-void DrawOverlay(TextSink& sink, const OverlayContent& content)
-{
+    const float scale = content.scale > 0 ? content.scale : 1.0f;
+    ScaledSink sink(target, scale);
     if (content.showPlayerAndStopwatch) DrawPlayerAndStopwatch(sink, content);
     if (content.showChampions) DrawChampionList(sink, content);
     if (content.windowed) return;
-    DrawKeyHelp(sink, content.viewportHeight);
+    DrawKeyHelp(sink, content.viewportHeight / scale);
 }

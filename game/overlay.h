@@ -1,7 +1,9 @@
 #pragma once
 // The texts over the scene: who is solving and the stopwatch (top left), the champion list
 // (top right) and, in full screen only, a reminder of the full-screen keys (bottom left).
-// Pure layout: the caller supplies the texts and something that draws a string.
+// Pure layout: the caller supplies the texts and something that draws a string. Rows, margins
+// and the name column grow with the font on a scaled display (150 % gives rows 30 pixels apart),
+// so the lines never run into each other; on an unscaled display they are where they always were.
 
 #include <cstdint>
 #include <string>
@@ -26,6 +28,7 @@ struct OverlayContent {
     };
     std::vector<Row> champions;          ///< the used records, in table order
     float viewportHeight = 0;
+    float scale = 1;                     ///< the font's size relative to an unscaled display
 };
 
 namespace overlay {
@@ -35,4 +38,3 @@ constexpr uint32_t kFromRightEdge = 0x100;
 } // namespace overlay
 
 void DrawOverlay(TextSink& sink, const OverlayContent& content);
-void DrawChampionList(TextSink& sink, const OverlayContent& content);

@@ -335,6 +335,7 @@ void CAppForm::DrawOverlay()
     D3DVIEWPORT9 viewport{};
     device->GetViewport(&viewport);
     content.viewportHeight = static_cast<float>(viewport.Height);
+    content.scale = font.DisplayScale();
     FontSink sink(font);
     ::DrawOverlay(sink, content);
 }

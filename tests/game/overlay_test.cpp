@@ -88,6 +88,33 @@ TEST(Overlay, KeyHelpOnlyInFullScreen)
     ASSERT_EQ(full.lines.size(), 5u);
     EXPECT_EQ(full.lines[0].y, 648);
     EXPECT_EQ(full.lines[4].y, 728);
-    EXPECT_EQ(full.lines[0].text, Cp("Esc - возврат в оконнный режим"));
+    EXPECT_EQ(full.lines[0].text, Cp("Esc - возврат в оконный режим"));
     EXPECT_EQ(full.lines[4].text, Cp("R  - собрать кубик"));
+}
+
+// On a scaled display the font grows (a 14-point line is 28 pixels high at 150 %, 37 at 200 %):
+// the rows, margins and the name column grow with it, and the key help stays on the screen.
+TEST(Overlay, LayoutGrowsWithTheFontOnAScaledDisplay)
+{
+    OverlayContent c = Content();
+    c.champions = {{Cp("Аня"), "00:00:42"}, {Cp("Боря"), "00:01:00"}};
+    for (float scale : {1.0f, 1.5f, 2.0f}) {
+        const float lineHeight = 14 * 96 * scale / 72; // the font's em in pixels
+        c.scale = scale;
+        c.windowed = false;
+        RecordingSink sink;
+        DrawOverlay(sink, c);
+        ASSERT_EQ(sink.lines.size(), 4u + 7u + 5u) << scale;
+        auto rowsApart = [&](size_t first, size_t count, size_t step) {
+            for (size_t i = first + step; i < first + count * step; i += step)
+                EXPECT_GE(sink.lines[i].y - sink.lines[i - step].y, lineHeight) << scale << ": line " << i;
+        };
+        rowsApart(0, 4, 1);   // player, name, time title, stopwatch
+        rowsApart(5, 3, 2);   // list header and the two records
+        rowsApart(11, 5, 1);  // key help
+        EXPECT_GE(sink.lines[0].y, 20 * scale) << scale;
+        EXPECT_GE(sink.lines[0].x, 20 * scale) << scale;
+        EXPECT_EQ(sink.lines[5].x, 270 * scale) << "name column at " << scale;
+        EXPECT_LE(sink.lines[15].y + lineHeight, c.viewportHeight - 20 * scale) << "last help line at " << scale;
+    }
 }
