@@ -2,6 +2,8 @@
 
 #include "framework/code_page_1251.h"
 
+#include <algorithm>
+
 namespace {
 
 using overlay::kAlignRight;
@@ -12,6 +14,9 @@ constexpr float kMargin = 20;
 constexpr float kLineHeight = 20;
 constexpr float kNameColumn = 270; ///< names start this far left of the right edge
 constexpr float kHelpBlockHeight = 120;
+constexpr float kTopRow = 20;
+constexpr float kColumnGap = 20;    ///< the least room between the player block and the list
+constexpr float kListBelowTop = 120; ///< the list's title row below the player block's four rows
 
 // The texts are written here in UTF-8 and drawn as Windows-1251 bytes, converted once.
 struct Texts {
@@ -40,18 +45,39 @@ public:
     {
         sink.DrawString(x * scale, y * scale, kWhite, text, flags);
     }
+    float Width(const std::string& text) const { return sink.TextWidth(text) / scale; }
 
 private:
     TextSink& sink;
     float scale;
 };
 
+// Positions below are in unscaled pixels; the sink scales them.
+
+std::string NameLine(const OverlayContent& content)
+{
+    return content.playerName + "!";
+}
+
 void DrawPlayerAndStopwatch(ScaledSink& sink, const OverlayContent& content)
 {
-    sink.Draw(kMargin, 20, Text().solver);
-    sink.Draw(kMargin, 40, content.playerName + "!");
-    sink.Draw(kMargin, 60, Text().solveTime);
-    sink.Draw(kMargin, 80, content.stopwatchText);
+    sink.Draw(kMargin, kTopRow, Text().solver);
+    sink.Draw(kMargin, kTopRow + kLineHeight, NameLine(content));
+    sink.Draw(kMargin, kTopRow + 2 * kLineHeight, Text().solveTime);
+    sink.Draw(kMargin, kTopRow + 3 * kLineHeight, content.stopwatchText);
+}
+
+float PlayerBlockRight(const ScaledSink& sink, const OverlayContent& content)
+{
+    const float widest = std::max({sink.Width(Text().solver), sink.Width(NameLine(content)),
+                                   sink.Width(Text().solveTime), sink.Width(content.stopwatchText)});
+    return kMargin + widest;
+}
+
+/// Where the list's leftmost text starts in a viewport `width` wide.
+float ListLeft(const ScaledSink& sink, float width)
+{
+    return std::min(width - kNameColumn, width - kMargin - sink.Width(Text().champions));
 }
 
 /// `height` is the viewport's height in unscaled pixels.
@@ -64,12 +90,12 @@ void DrawKeyHelp(ScaledSink& sink, float height)
     }
 }
 
-void DrawChampionList(ScaledSink& sink, const OverlayContent& content)
+void DrawChampionList(ScaledSink& sink, const OverlayContent& content, float top)
 {
-    sink.Draw(kMargin, 20, Text().champions, kAlignRight);
-    sink.Draw(kNameColumn, 40, Text().name, kFromRightEdge);
-    sink.Draw(kMargin, 40, Text().solveTime, kAlignRight);
-    float y = 40;
+    sink.Draw(kMargin, top, Text().champions, kAlignRight);
+    float y = top + kLineHeight;
+    sink.Draw(kNameColumn, y, Text().name, kFromRightEdge);
+    sink.Draw(kMargin, y, Text().solveTime, kAlignRight);
     for (const OverlayContent::Row& row : content.champions) {
         y += kLineHeight;
         sink.Draw(kNameColumn, y, row.name, kFromRightEdge);
@@ -83,8 +109,14 @@ void DrawOverlay(TextSink& target, const OverlayContent& content)
 {
     const float scale = content.scale > 0 ? content.scale : 1.0f;
     ScaledSink sink(target, scale);
-    if (content.showPlayerAndStopwatch) DrawPlayerAndStopwatch(sink, content);
-    if (content.showChampions) DrawChampionList(sink, content);
+    float listTop = kTopRow;
+    if (content.showPlayerAndStopwatch) {
+        DrawPlayerAndStopwatch(sink, content);
+        const bool sideBySide =
+            PlayerBlockRight(sink, content) + kColumnGap <= ListLeft(sink, content.viewportWidth / scale);
+        if (!sideBySide) listTop = kListBelowTop;
+    }
+    if (content.showChampions) DrawChampionList(sink, content, listTop);
     if (content.windowed) return;
     DrawKeyHelp(sink, content.viewportHeight / scale);
 }

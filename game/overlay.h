@@ -4,6 +4,8 @@
 // Pure layout: the caller supplies the texts and something that draws a string. Rows, margins
 // and the name column grow with the font on a scaled display (150 % gives rows 30 pixels apart),
 // so the lines never run into each other; on an unscaled display they are where they always were.
+// When the window is too narrow for the player block and the champion list side by side (a
+// large scale, or a narrowed window), the list moves below the player block.
 
 #include <cstdint>
 #include <string>
@@ -14,6 +16,8 @@ class TextSink {
 public:
     virtual ~TextSink() = default;
     virtual void DrawString(float x, float y, uint32_t colour, const std::string& text, uint32_t flags) = 0;
+    /// The text's drawn width in pixels.
+    virtual float TextWidth(const std::string& text) const = 0;
 };
 
 struct OverlayContent {
@@ -27,6 +31,7 @@ struct OverlayContent {
         std::string timeText;
     };
     std::vector<Row> champions;          ///< the used records, in table order
+    float viewportWidth = 0;
     float viewportHeight = 0;
     float scale = 1;                     ///< the font's size relative to an unscaled display
 };

@@ -209,15 +209,6 @@ TEST_F(TextFontTest, RussianLettersAreRenderedAsRussianLetters)
     const auto question = Render(font, 10, 10, "?");
     EXPECT_GT(LitCount(zhe), 10);
     EXPECT_NE(zhe, question);
-
-    // At 200 % the last letters of the table are drawn from their own glyphs, at four times the area.
-    ObservedFont doubled(14, 0, 192);
-    Start(doubled);
-    const char lastLetters[] = "\xFD\xFE\xFF"; // эюя
-    const int unscaled = LitCount(Render(font, 10, 10, lastLetters));
-    const int scaled = LitCount(Render(doubled, 10, 10, lastLetters));
-    EXPECT_GT(scaled, unscaled * 3);
-    EXPECT_LT(scaled, unscaled * 5);
 }
 
 TEST_F(TextFontTest, GlyphsAreBatchedFiftyAtATime)
