@@ -31,7 +31,8 @@ def full_screen(picture):
     """Full screen covers the frame's caption with the dark scene (Xvfb has no desktop that
     repaints the rest of the screen, so only the frame's place tells) and shows the key help."""
     fx, fy, fw, fh = FRAME
-    caption = picture.count((fx + 200, fy + 4, fx + fw - 80, fy + 20), lambda p: max(p) > 90, step=3)
+    # Where the caption's title ends, left of the champion list's rows at 150 %.
+    caption = picture.count((fx + 200, fy + 4, fx + 400, fy + 20), lambda p: max(p) > 90, step=3)
     help_text = picture.count((15, 640, 320, 750), lambda p: min(p) > 200)
     return caption < 20 and help_text > 300
 
@@ -221,13 +222,14 @@ def turn_in_moved_view(s, view):
             "white stickers arrived at %s, %s sticker steps beyond" % (point, arrived, along))
 
 
-def text_bands(picture, box):
-    """The runs of rows in `box` that hold white text, as (top, bottom) pairs, top first."""
+def text_bands(picture, box, joined=2):
+    """The runs of rows in `box` that hold white text, as (top, bottom) pairs, top first; runs
+    at most `joined` rows apart are one (a thin stroke of a letter can fade between them)."""
     x0, y0, x1, y1 = box
     bands = []
     for y in range(y0, y1):
         if any(min(picture.at(x, y)) > 200 for x in range(x0, x1)):
-            if bands and bands[-1][1] == y - 1:
+            if bands and bands[-1][1] >= y - 1 - joined:
                 bands[-1] = (bands[-1][0], y)
             else:
                 bands.append((y, y))
@@ -247,6 +249,26 @@ def lit_runs(picture, band, x0, x1, gap):
     return runs
 
 
+def background_area(picture, frame):
+    """The 3D area as the background-coloured rectangle inside the frame, found from a column
+    right of every text and a row above them. (Wine draws larger caption buttons on a scaled
+    display, where the menu band is not found past them.)"""
+    fx, fy, fw, fh = frame
+    column, middle = fx + fw - 15, fy + fh // 2
+
+    def extent(start, step, inside, at):
+        while inside(start + step) and is_background(at(start + step)):
+            start += step
+        return start
+
+    top = extent(middle, -1, lambda y: y > fy, lambda y: picture.at(column, y))
+    bottom = extent(middle, 1, lambda y: y < fy + fh - 1, lambda y: picture.at(column, y))
+    row = top + 3
+    left = extent(column, -1, lambda x: x > fx, lambda x: picture.at(x, row))
+    right = extent(column, 1, lambda x: x < fx + fw - 1, lambda x: picture.at(x, row))
+    return left, top, right - left + 1, bottom - top + 1
+
+
 def scaled_display(s):
     """At 150 % (144 pixels per inch, the display's setting in the prefix): the player block's
     four rows and the list's title and header are apart, texts in one row do not run together,
@@ -257,7 +279,8 @@ def scaled_display(s):
     s.start_game()
     FRAME = s.frame
     picture = s.wait_still()
-    vx, vy, vw, vh = view = s.locate_view(picture)
+    vx, vy, vw, vh = view = s.view = background_area(picture, s.frame)
+    s.check(vw > 200 and vh > 150, "no 3D area found in the frame %s: %s" % (s.frame, view))
     overlay_bottom = vy + 165  # below the player block's fourth row at 150 %
     player = text_bands(picture, (vx + 20, vy + 10, vx + 160, overlay_bottom))
     s.check(len(player) == 4 and all(b[1] - b[0] >= 12 for b in player),
