@@ -212,8 +212,8 @@ HRESULT CTextFont::OnDeviceCreated(IDirect3DDevice9* newDevice)
     if (FAILED(hr)) return hr;
 
     texture.Reset();
-    hr = device->CreateTexture(textureWidth, textureHeight, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED,
-                                       &texture, nullptr);
+    hr = device->CreateTexture(textureWidth, textureHeight, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &texture,
+                               nullptr);
     if (FAILED(hr)) return hr;
     hr = RenderGlyphTexture();
     if (FAILED(hr)) texture.Reset();

@@ -15,7 +15,7 @@ constexpr float kLineHeight = 20;
 constexpr float kNameColumn = 270; ///< names start this far left of the right edge
 constexpr float kHelpBlockHeight = 120;
 constexpr float kTopRow = 20;
-constexpr float kColumnGap = 20;    ///< the least room between the player block and the list
+constexpr float kColumnGap = 20;     ///< the least room between the player block and the list
 constexpr float kListBelowTop = 120; ///< the list's title row below the player block's four rows
 
 // The texts are written here in UTF-8 and drawn as Windows-1251 bytes, converted once.

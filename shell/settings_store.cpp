@@ -56,8 +56,8 @@ int ScaledSide(int side, int perInch, int screenSide)
 
 RECT ReadFrameRect(HKEY key)
 {
-    const RECT fallback =
-        DefaultFrameRect({GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, ScreenPixelsPerInch());
+    const RECT fallback = DefaultFrameRect({GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+                                           ScreenPixelsPerInch());
     RECT rect;
     rect.left = ReadEdge(key, kLeft, fallback.left);
     rect.top = ReadEdge(key, kTop, fallback.top);
