@@ -13,8 +13,7 @@ TEST_PREFIX="$BUILD/test-prefix"
 PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
           xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick fonts-liberation fonts-wine
           fp-utils googletest locales
-          lintian xdg-utils  # the Debian package: lintian checks it, the help opens through xdg-open
-          rubiks)  # the timed-solve scenario solves the dealt cube with its two-phase solver
+          lintian xdg-utils)  # the Debian package: lintian checks it, the help opens through xdg-open
 
 missing=()
 for p in "${PACKAGES[@]}"; do
