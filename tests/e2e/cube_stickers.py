@@ -222,16 +222,10 @@ def face_moves():
         codes = [c for c, (a, layer, _) in CODES.items() if a == axis and layer == face[axis]]
         for turns in ([codes[0]], [codes[1]], [codes[0]] * 2):
             tables = cubie_turn(turns[0])
-            move = (face, turns, tables, len(turns))
-            if len(turns) == 2:
-                twice = after(after(identity_state(), move), move)
-                tables = [(list(twice[0]), list(twice[1])), (list(twice[2]), list(twice[3]))]
+            if len(turns) == 2:  # the quarter turn after itself
+                tables = [(moved(table[0], table), moved(table[1], table, kinds)) for table, kinds in zip(tables, (3, 2))]
             moves.append((face, turns, tables, len(turns)))
     return moves
-
-
-def identity_state():
-    return tuple(range(8)), (0,) * 8, tuple(range(12)), (0,) * 12
 
 
 def cubies(stickers):
