@@ -430,6 +430,16 @@ def code_as_seen(axes):
     return {code: next(c for c in CODES if before[c] == turned(whole_turned(labelled, axes), code)) for code in CODES}
 
 
+def merged(codes):
+    """`codes` with each run of turns of one layer made the fewest clicks that turn it as far."""
+    result = []
+    for (axis, layer), run in itertools.groupby(codes, lambda c: CODES[c][:2]):
+        quarters = sum(CODES[c][2] for c in run) % 4
+        forward, back = (next(c for c, turn in CODES.items() if turn == (axis, layer, d)) for d in (1, -1))
+        result += [[], [forward], [forward] * 2, [back]][quarters]
+    return result
+
+
 def solution(stickers):
     """The fewest clicks the solver finds for `stickers` among the cube's orientations, such that
     the game's solved rule accepts no position before the last click."""
@@ -437,7 +447,7 @@ def solution(stickers):
         _solver.extend([Solver(), [code_as_seen(axes) for axes in ORIENTATIONS]])
     best, faults = None, []
     for axes, seen_as in zip(ORIENTATIONS, _solver[1]):
-        codes = [seen_as[c] for move in _solver[0].solve(cubies(whole_turned(stickers, axes))) for c in move[1]]
+        codes = merged([seen_as[c] for move in _solver[0].solve(cubies(whole_turned(stickers, axes))) for c in move[1]])
         fault = path_fault(stickers, codes)
         faults.append(fault)
         if not fault and len(codes) <= MOST_CLICKS and (best is None or len(codes) < len(best)):
