@@ -458,15 +458,17 @@ def solution(stickers):
 
 
 def self_check(count=12, seed=28):
-    """Solves `count` random 30-turn scrambles on the model; each solution must solve its cube
-    within the clicks allowed, never showing the game a solved position before its end. Prints
-    the clicks and the CPU time; returns the first fault found, else None."""
+    """Solves `count` random 30-turn scrambles on the model, each turned as a whole the way the
+    timed-solve scenario turns it to read it (so the solved cube is a turned one); each solution
+    must solve its cube within the clicks allowed, never showing the game a solved position
+    before its end. Prints the clicks and the CPU time; returns the first fault found, else None."""
     rng = random.Random(seed)
     clicks, started = [], time.process_time()
     for _ in range(count):
         stickers = solved_cube()
         for _ in range(30):
             stickers = turned(stickers, rng.choice(sorted(CODES)))
+        stickers = whole_turned(stickers, (0, 0, 1))
         codes = solution(stickers)
         clicks.append(len(codes))
         fault = path_fault(stickers, codes)
