@@ -3,7 +3,8 @@
 follow their rules; "Во весь экран" switches to full screen, where F2 trains, F3
 starts a timed attempt during which R is refused, R resets after training, and Esc returns;
 Alt+Enter in the window switches to full screen again, where two clicks turn layers that
-"Шаг обратно" in the window undoes. A window moved before the trip (with and without a window
+"Шаг обратно" in the window undoes. Every click in full screen must show the stickers the
+tests' sticker model expects after the layer and direction it names. A window moved before the trip (with and without a window
 manager) comes back with the 3D area filling the form. After a right drag and a wheel notch
 a click near a face's edge, found on the picture, turns the layer under the cursor towards
 that edge, and Alt+F4 ends the game with its settings written."""
@@ -156,10 +157,9 @@ def click_from_solved(s, box):
 
 def clicks_in_full_screen(s, stickers, codes, box):
     """Clicks for turns `codes` in full screen, each held until the screen shows the layer and
-    direction the sticker model `stickers` expects after it; the model after them."""
+    direction the sticker model `stickers` expects after it."""
     for code in codes:
         stickers, _ = click_turn(s, code, stickers, SCREEN, box)
-    return stickers
 
 
 def step_backs(s, count, box):
