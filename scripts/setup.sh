@@ -13,7 +13,8 @@ TEST_PREFIX="$BUILD/test-prefix"
 PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
           xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick fonts-liberation fonts-wine
           fp-utils googletest locales
-          lintian xdg-utils)  # the Debian package: lintian checks it, the help opens through xdg-open
+          lintian xdg-utils  # the Debian package: lintian checks it, the help opens through xdg-open
+          appstream debootstrap libnotify-bin)  # its metainfo validated; apt tried in a fresh root; Recommends
 
 missing=()
 for p in "${PACKAGES[@]}"; do
