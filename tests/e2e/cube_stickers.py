@@ -4,14 +4,17 @@ screen in the start view, a click checked against the model, the game's solved r
 The solver uses Thistlethwaite's method: four phases, each bringing the cube into a smaller set of
 positions using fewer kinds of turn, with each phase's fewest clicks (a half turn is two) found
 from small tables built on first use:
-1. every edge oriented, with all face turns (the front and back quarter turns flip edges);
-2. every corner's white-or-yellow sticker on the top or bottom face and the four edges of the
-   middle horizontal layer in that layer; left, right, front and back turn twice from now on;
+1. every edge oriented, with all face turns; front and back, whose quarter turns flip edges,
+   turn twice from now on;
+2. every corner's sticker of the top or bottom colour on the top or bottom face, and the four
+   edges of the middle horizontal layer in that layer; left and right turn twice from now on as well;
 3. the corners where half turns can solve them and every edge in its own middle layer; top and
    bottom turn twice from now on;
 4. solved, by half turns only.
 Faces are known by the colour of the centre they have now, so a cube that was turned as a whole
-is solved as it stands."""
+is solved as it stands. The cube is solved as seen in six orientations (each axis in each part
+once); the clicks used are the fewest among the answers in which the game's solved rule accepts
+no position before the last click."""
 
 import itertools
 import random
