@@ -3,7 +3,8 @@
 follow their rules; "Во весь экран" switches to full screen, where F2 trains, F3
 starts a timed attempt during which R is refused, R resets after training, and Esc returns;
 Alt+Enter in the window switches to full screen again, where two clicks turn layers that
-"Шаг обратно" in the window undoes. A window moved before the trip (with and without a window
+"Шаг обратно" in the window undoes. Every click in full screen must show the stickers the
+tests' sticker model expects after the layer and direction it names. A window moved before the trip (with and without a window
 manager) comes back with the 3D area filling the form. After a right drag and a wheel notch
 a click near a face's edge, found on the picture, turns the layer under the cursor towards
 that edge, and Alt+F4 ends the game with its settings written. Started again on a display
@@ -13,11 +14,9 @@ pointer in the window and in full screen."""
 import subprocess
 import time
 
+from cube_stickers import click_point, click_turn, solved_cube, turned
 from game_session import (SCREEN, Scenario, differing_pixels, drag_view, face_grid, is_white_sticker, menu_by_keys,
                           project, sticker_centres, visible_windows, white_at, zoom_view)
-
-TARGET_1 = (-8.05, 9.06, -6.05)  # a third of the way from its base to its apex
-TARGET_10 = (6.05, 9.06, -8.05)  # the same on the top face's other front edge
 
 
 FRAME = None  # the frame's X geometry, set once the game shows and after each move
@@ -153,18 +152,17 @@ def reset_from_menu(s, box):
 
 
 def click_from_solved(s, box):
-    """The solved cube turned once, by a click on target 1, so that no later turn can leave it
+    """The solved cube turned once, by a click for turn 1, so that no later turn can leave it
     solved (which empties the history); the still picture after the turn."""
     solved = reset_from_menu(s, box)
-    return s.press_until_changed(project(TARGET_1, s.view), solved, box, "the click on target 1 turned nothing")
+    return s.press_until_changed(project(click_point(1), s.view), solved, box, "the click for turn 1 turned nothing")
 
 
-def clicks_in_full_screen(s, picture):
-    """Clicks target 10, then target 1, each waited for until its layer has turned."""
-    for number, target in (("10", TARGET_10), ("1", TARGET_1)):
-        x, y = project(target, SCREEN)
-        near = (x - 150, y - 100, x + 150, y + 200)
-        picture = s.press_until_changed((x, y), picture, near, "the click on target %s turned nothing" % number)
+def clicks_in_full_screen(s, stickers, codes, box):
+    """Clicks for turns `codes` in full screen, each held until the screen shows the layer and
+    direction the sticker model `stickers` expects after it."""
+    for code in codes:
+        stickers, _ = click_turn(s, code, stickers, SCREEN, box)
 
 
 def step_backs(s, count, box):
@@ -351,10 +349,9 @@ def body(s):
     reset = s.wait_changed(trained, centre, "R did not change the cube")
     s.check(cube_changed(solved_full, reset, centre) < 60, "R did not reset the cube")
 
-    s.step("a click on turn target 1 turns its layer in full screen too")
-    target = project(TARGET_1, SCREEN)
-    near = (target[0] - 120, target[1] - 80, target[0] + 200, target[1] + 200)
-    clicked = s.press_until_changed(target, reset, near, "the click on target 1 turned nothing")
+    s.step("a click for turn 1 turns that layer that way in full screen too")
+    clicks_in_full_screen(s, solved_cube(), [1], centre)
+    clicked = s.shot("clicked")
 
     s.step("F3 starts a timed attempt; R is refused during it")
     session.key("F3")
@@ -369,12 +366,12 @@ def body(s):
     s.wait_changed(timed, centre, "F2 did not end the timed attempt with a new scramble")
     leave_full_screen(s)
 
-    s.step("\"Собрать кубик\" and a click on target 1 in the window; Alt+Enter: full screen again, "
-           "two clicks turn layers there, Esc returns")
+    s.step("\"Собрать кубик\" and a click for turn 1 in the window; Alt+Enter: full screen again, "
+           "clicks turn the layers they name the way they name, Esc returns")
     windowed = click_from_solved(s, cube_box)
     session.key("alt+Return", hold=0.15)
     wait_full_screen(s, "alt-enter", timeout=20)
-    clicks_in_full_screen(s, s.wait_still())
+    clicks_in_full_screen(s, turned(solved_cube(), 1), [10, 1], centre)
     leave_full_screen(s)
 
     s.step("\"Шаг обратно\" in the window's menu undoes the two turns made in full screen")
