@@ -374,6 +374,13 @@ class GameSession:
         subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+F4"], check=False)
         return self.wait_exit(timeout)
 
+    def end_session(self, timeout=60):
+        """Ends the Windows session as a shutdown or sign-out does: WM_QUERYENDSESSION and
+        WM_ENDSESSION to every window of the prefix, then its processes are ended. Returns once the
+        game is gone."""
+        self.wine("wineboot", "--end-session")
+        return self.wait_exit(timeout)
+
     def wait_exit(self, timeout=30):
         try:
             code = self.process.wait(timeout=timeout)

@@ -1,8 +1,9 @@
 """A timed attempt as a player makes it. A remembered name is picked in the New-player dialog;
 "Сборка на время" from the menu deals its scramble; the cube is read off the screen and solved
 with left clicks on the cube alone. The time enters the champion list under that name, a
-second, slower solve is listed after it, "Champions" holds both after a normal close, and the
-next start lists them again.
+second, slower solve is listed after it, "Champions" holds both after Windows ends the session
+with the game open (`wineboot --end-session`: no window is destroyed, the process is ended), the
+next start lists them again, and its normal close stores exactly what the session's end stored.
 
 The test reads the cube from the start view, where the +Y, -Z and -X faces show: clicking all
 three layers of an axis turns the whole cube and brings the hidden faces round. A two-phase
@@ -262,9 +263,12 @@ def body(s):
     s.check(attempt.listed(second, 1) == attempt.listed(first, 1), "the first solve's row changed")
     bounds.append((attempt.last_click - attempt.dealt - 1, time.time() - attempt.asked + 1))
 
-    s.step("a normal close stores both times under the player's name, best first")
-    s.exit_game()
-    block = session.stored()["Champions"]
+    s.step("Windows ends the session (shutdown, restart, sign-out): both times are stored under the player's "
+           "name, best first")
+    s.check("Champions" not in session.stored(), "the champion table was stored before the session ended")
+    session.end_session()
+    at_session_end = session.stored()
+    block = at_session_end.get("Champions", b"")
     records = [struct.unpack_from("<q20s", block, 28 * i) for i in range(5)]
     name = PLAYER.encode("cp1251").ljust(20, b"\0")
     s.check(len(block) == 140 and [n for _, n in records] == [name, name] + [b"\0" * 20] * 3 and
@@ -281,7 +285,13 @@ def body(s):
                          "the champion list is empty after the restart")
     s.check([attempt.listed(again, row) for row in (1, 2, 3)] == [attempt.listed(second, row) for row in (1, 2, 3)],
             "the champion list differs from the one before the close")
+
+    s.step("a normal close stores exactly what the session's end stored")
     s.exit_game()
+    after_close = session.stored()
+    s.check(after_close == at_session_end, "the session's end stored %s, a normal close %s" % (
+        {k: v for k, v in at_session_end.items() if after_close.get(k) != v},
+        {k: v for k, v in after_close.items() if at_session_end.get(k) != v}))
 
 
 if __name__ == "__main__":
