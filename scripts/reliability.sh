@@ -43,12 +43,13 @@ start_close_cycles() {
     local load=() status
     for _ in 1 2; do yes >/dev/null & load+=($!); done
     python3 - "$ROOT/tests/e2e" "$CYCLES" <<'PY'
+import os
 import sys
 sys.path.insert(0, sys.argv[1])
 from game_session import Scenario
 
 cycles = int(sys.argv[2])
-s = Scenario("start_close_cycles")
+s = Scenario("start_close_cycles", prefix=os.path.join(os.environ["TESSARON_BUILD"], "cycles-prefix"))
 s.session.write_settings({"ShowNameDlg": 0})
 try:
     for cycle in range(1, cycles + 1):

@@ -379,7 +379,13 @@ class GameSession:
         WM_ENDSESSION to every window of the prefix, then its processes are ended. Returns once the
         game is gone."""
         self.wine("wineboot", "--end-session")
-        return self.wait_exit(timeout)
+        code = self.wait_exit(timeout)
+        # The session's desktop program ends too, a moment after the game: a game started before
+        # it has gone showed no window here.
+        deadline = time.time() + timeout
+        while self.programs(("explorer.exe",)) and time.time() < deadline:
+            time.sleep(0.2)
+        return code
 
     def wait_exit(self, timeout=30):
         try:
@@ -604,13 +610,14 @@ class Scenario:
     """Runs one scenario's steps in a session; a failing step leaves a screenshot in
     build/e2e-shots/<scenario>-<step>.png and the scenario ends with a clear message."""
 
-    def __init__(self, name, game_dir=None):
+    def __init__(self, name, game_dir=None, prefix=None):
+        """prefix: the Wine prefix to play in (default build/e2e-prefix)."""
         self.name = name
         self.build_dir = os.environ.get("TESSARON_BUILD") or os.path.join(
             os.path.dirname(os.path.abspath(__file__)), "..", "..", "build")
         self.shots = os.path.join(self.build_dir, "e2e-shots")
         os.makedirs(self.shots, exist_ok=True)
-        self.session = GameSession(self.build_dir, game_dir)
+        self.session = GameSession(self.build_dir, game_dir, prefix)
         self.frame = None
         self.view = None
         self.step_name = "start"

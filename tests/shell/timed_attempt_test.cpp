@@ -379,6 +379,13 @@ TEST_F(TimedAttemptTest, FormLivesOnAPureDeviceWithoutReadingStateBack)
 
     EXPECT_EQ(pure.Refusals(), 0) << "state reads or calls the documentation does not allow";
     EXPECT_TRUE(boxes.Boxes().empty());
+
+    // Closed in full screen, as Alt+F4 there closes it: back to the window, then the game ends.
+    ASSERT_EQ(form->SwitchFullScreen(), S_OK);
+    RenderFrames(*form, 1);
+    SendMessageW(FindWindowW(fullscreen_window::kClassName, nullptr), WM_CLOSE, 0, 0);
+    shell_test::PumpPending();
+    EXPECT_FALSE(IsWindow(frame->Handle())) << "the close in full screen did not end the game";
     EndGame();
     EXPECT_EQ(pure.References(), 0u);
     EXPECT_EQ(standInD3d.ReleasesAfterWindowsWent(), 0) << "the device outlived the windows it was made on";
