@@ -49,17 +49,21 @@ sys.path.insert(0, sys.argv[1])
 from game_session import Scenario
 
 cycles = int(sys.argv[2])
-s = Scenario("start_close_cycles", prefix=os.path.join(os.environ["TESSARON_BUILD"], "cycles-prefix"))
-s.session.write_settings({"ShowNameDlg": 0})
-try:
+START_TIMEOUT = 120  # seconds: a start on a machine this busy can take a while; a crash cannot hide in it
+
+
+def body(s):
+    s.session.write_settings({"ShowNameDlg": 0})
     for cycle in range(1, cycles + 1):
         s.step("cycle %d of %d" % (cycle, cycles))
-        s.start_game()
+        s.session.start()
+        s.wait_main_window(timeout=START_TIMEOUT)
         s.exit_game()
         s.check(not s.session.programs(("tessaron.exe",)), "a game process is left after the close")
-finally:
-    s.session.shutdown()
-print("%d starts and closes, each ended with exit code 0" % cycles)
+    print("%d starts and closes, each ended with exit code 0" % cycles)
+
+
+Scenario("start_close_cycles", prefix=os.path.join(os.environ["TESSARON_BUILD"], "cycles-prefix")).run(body)
 PY
     status=$?
     kill "${load[@]}"

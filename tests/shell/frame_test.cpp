@@ -272,7 +272,8 @@ TEST(FrameClose, DuringARealErrorBoxEndsTheBoxFirstAndClosesAfterIt)
         run.frame = frame.Handle();
         run.renderWindow = fullScreen ? popup : form->Handle();
         form->Commands().On(IDM_ABOUT, [] {
-            ReportError(AppError::ResetFailed, MessageKind::Warning, kBoxCaption, closeDuringBox.renderWindow);
+            ReportError(AppError::ResetFailed, MessageKind::Warning, kBoxCaption,
+                        closeDuringBox.renderWindow);
             closeDuringBox.formGoneWhenBoxReturned = closeDuringBox.formGone;
         });
 

@@ -133,7 +133,8 @@ HRESULT FakeDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWind
     made->Created(*parameters, flags);
     // The device window follows the latest Reset; without one the focus window is drawn into.
     made->atLastRelease = [made, focusWindow, count = releasesAfterWindowsWent] {
-        HWND deviceWindow = made->lastParameters.hDeviceWindow ? made->lastParameters.hDeviceWindow : focusWindow;
+        HWND deviceWindow =
+            made->lastParameters.hDeviceWindow ? made->lastParameters.hDeviceWindow : focusWindow;
         if (!IsWindow(focusWindow) || !IsWindow(deviceWindow)) ++*count;
     };
     made->AddRef();
