@@ -130,7 +130,7 @@ HRESULT FakeDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWind
         if (FAILED(hr)) return hr;
     }
     FakeDevice* made = found->second;
-    made->Created(*parameters, flags);
+    made->Created(*parameters, flags, focusWindow);
     // The device window follows the latest Reset; without one the focus window is drawn into.
     made->atLastRelease = [made, focusWindow, count = releasesAfterWindowsWent] {
         HWND deviceWindow =
