@@ -400,6 +400,19 @@ class GameSession:
         subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+F4"], check=False)
         return self.wait_exit(timeout)
 
+    def end_session(self, timeout=60):
+        """Ends the Windows session as a shutdown or sign-out does: WM_QUERYENDSESSION and
+        WM_ENDSESSION to every window of the prefix, then its processes are ended. Returns once the
+        game is gone."""
+        self.wine("wineboot", "--end-session")
+        code = self.wait_exit(timeout)
+        # The session's desktop program ends too, a moment after the game: a game started before
+        # it has gone showed no window here.
+        deadline = time.time() + timeout
+        while self.programs(("explorer.exe",)) and time.time() < deadline:
+            time.sleep(0.2)
+        return code
+
     def wait_exit(self, timeout=30):
         try:
             code = self.process.wait(timeout=timeout)
@@ -623,13 +636,14 @@ class Scenario:
     """Runs one scenario's steps in a session; a failing step leaves a screenshot in
     build/e2e-shots/<scenario>-<step>.png and the scenario ends with a clear message."""
 
-    def __init__(self, name, game_dir=None):
+    def __init__(self, name, game_dir=None, prefix=None):
+        """prefix: the Wine prefix to play in (default build/e2e-prefix)."""
         self.name = name
         self.build_dir = os.environ.get("TESSARON_BUILD") or os.path.join(
             os.path.dirname(os.path.abspath(__file__)), "..", "..", "build")
         self.shots = os.path.join(self.build_dir, "e2e-shots")
         os.makedirs(self.shots, exist_ok=True)
-        self.session = GameSession(self.build_dir, game_dir)
+        self.session = GameSession(self.build_dir, game_dir, prefix)
         self.frame = None
         self.view = None
         self.step_name = "start"

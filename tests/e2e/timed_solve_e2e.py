@@ -1,8 +1,9 @@
 """A timed attempt as a player makes it. A remembered name is picked in the New-player dialog;
 "Сборка на время" from the menu deals its scramble; the cube is read off the screen and solved
 with left clicks on the cube alone. The time enters the champion list under that name, a
-second, slower solve is listed after it, "Champions" holds both after a normal close, and the
-next start lists them again.
+second, slower solve is listed after it, "Champions" holds both after Windows ends the session
+with the game open (`wineboot --end-session`: no window is destroyed, the process is ended), the
+next start lists them again, and its normal close stores what the session's end stored.
 
 The test reads the cube from the start view, where the +Y, -Z and -X faces show: clicking all
 three layers of an axis turns the whole cube and brings the hidden faces round. The tests' own
@@ -137,9 +138,12 @@ def body(s):
     s.check(attempt.listed(second, 1) == attempt.listed(first, 1), "the first solve's row changed")
     bounds.append((attempt.last_click - attempt.dealt - 1, time.time() - attempt.asked + 1))
 
-    s.step("a normal close stores both times under the player's name, best first")
-    s.exit_game()
-    block = session.stored()["Champions"]
+    s.step("Windows ends the session (shutdown, restart, sign-out): both times are stored under the player's "
+           "name, best first")
+    s.check("Champions" not in session.stored(), "the champion table was stored before the session ended")
+    session.end_session()
+    at_session_end = session.stored()
+    block = at_session_end.get("Champions", b"")
     records = [struct.unpack_from("<q20s", block, 28 * i) for i in range(5)]
     name = PLAYER.encode("cp1251").ljust(20, b"\0")
     s.check(len(block) == 140 and [n for _, n in records] == [name, name] + [b"\0" * 20] * 3 and
@@ -156,7 +160,16 @@ def body(s):
                          "the champion list is empty after the restart")
     s.check([attempt.listed(again, row) for row in (1, 2, 3)] == [attempt.listed(second, row) for row in (1, 2, 3)],
             "the champion list differs from the one before the close")
+
+    s.step("a normal close stores what the session's end stored (the names as this start's dialog left them)")
     s.exit_game()
+    after_close = session.stored()
+    s.check(at_session_end.get("NamePlayer", b"")[:20] == name, "the session's end stored the current player as %r"
+            % at_session_end.get("NamePlayer", b"")[:20])
+    differing = sorted(k for k in set(at_session_end) | set(after_close)
+                       if k != "NamePlayer" and at_session_end.get(k) != after_close.get(k))
+    s.check(len(at_session_end) == 13 and not differing, "stored at the session's end %s, at a normal close %s" % (
+        {k: at_session_end.get(k) for k in differing}, {k: after_close.get(k) for k in differing}))
 
 
 if __name__ == "__main__":

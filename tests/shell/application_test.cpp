@@ -300,6 +300,7 @@ TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
         EXPECT_FALSE(IsWindow(app.fullscreenWindow));
         EXPECT_EQ(CAppForm::Instance(), nullptr) << "the form and its device are gone";
         EXPECT_EQ(app.hal.References(), 0u);
+        EXPECT_EQ(app.d3d.ReleasesAfterWindowsWent(), 0) << "the device outlived the windows it was made on";
         EXPECT_TRUE(key.Get("Champions").present) << "settings written at the close";
         if (fault == Fault::ResetWhilePresetsOpen) {
             EXPECT_TRUE(app.formOutlivedDialog) << "closed under the command that ran the dialog";

@@ -1,7 +1,8 @@
 // A whole timed attempt in the real frame and form, on a real device: the timed command
 // scrambles with a scripted random source, the player undoes the scramble turn by turn, the
 // calendar clock moves on 75 s meanwhile, and the result lands in the champion table under
-// the player's name, in the registry at exit and in the table of the next start.
+// the player's name, in the registry when the Windows session ends (once) and in the table of
+// the next start.
 // Also the form's whole life on a pure device, as most Windows graphics cards give it: the
 // device stand-in refuses every state read and every call against the documented rules (lock
 // flags against usage, a Reset while default-pool resources live) and passes the rest on to a
@@ -219,6 +220,17 @@ TEST_F(TimedAttemptTest, SolvedAttemptIsRecordedSavedAndShownAtTheNextStart)
     ASSERT_TRUE(form->cube.IsSolved());
     EXPECT_EQ(form->modes.StopwatchText(), "00:01:15");
     EXPECT_TRUE(ChampionTable::IsEmpty(form->settings.championTable.Entries()[1])) << "a second record";
+
+    // Windows ends the session (shutdown, restart, sign-out) with the game open: it is not held
+    // up, and the close's save is made at WM_ENDSESSION, since no window is destroyed after it.
+    // A session end that was called off saves nothing; a close after the save writes nothing.
+    HWND window = frame->Handle();
+    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(key.Get("Champions").present) << "saved for a session end that was called off";
+    SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    ASSERT_TRUE(key.Get("Champions").present) << "the session ended without the record saved";
+    form->settings.championTable.ClearChampions();
     EndGame();
 
     const RegistrySandbox::Stored stored = key.Get("Champions");
@@ -398,7 +410,15 @@ TEST_F(TimedAttemptTest, FormLivesOnAPureDeviceWithoutReadingStateBack)
 
     EXPECT_EQ(pure.Refusals(), 0) << "state reads or calls the documentation does not allow";
     EXPECT_TRUE(boxes.Boxes().empty());
+
+    // Closed in full screen, as Alt+F4 there closes it: back to the window, then the game ends.
+    ASSERT_EQ(form->SwitchFullScreen(), S_OK);
+    RenderFrames(*form, 1);
+    SendMessageW(FindWindowW(fullscreen_window::kClassName, nullptr), WM_CLOSE, 0, 0);
+    shell_test::PumpPending();
+    EXPECT_FALSE(IsWindow(frame->Handle())) << "the close in full screen did not end the game";
     EndGame();
     EXPECT_EQ(pure.References(), 0u);
+    EXPECT_EQ(standInD3d.ReleasesAfterWindowsWent(), 0) << "the device outlived the windows it was made on";
     EXPECT_EQ(pure.realReferencesLeft, 0u) << "device objects left behind";
 }

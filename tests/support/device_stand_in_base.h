@@ -24,6 +24,8 @@
 #include <d3d9.h>
 #include <wrl/client.h>
 
+#include <functional>
+
 class DeviceStandInBase : public IDirect3DDevice9 {
 public:
     virtual ~DeviceStandInBase() = default;
@@ -42,6 +44,8 @@ public:
     Microsoft::WRL::ComPtr<IDirect3DDevice9> real;
     /// References the real device still had when the stand-in's last reference went.
     ULONG realReferencesLeft = 0;
+    /// Runs as the last reference goes, before the real device is let go.
+    std::function<void()> atLastRelease;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
@@ -56,7 +60,8 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override
     {
-        if (--references == 0 && real) realReferencesLeft = real.Reset();
+        if (--references == 0 && atLastRelease) atLastRelease();
+        if (references == 0 && real) realReferencesLeft = real.Reset();
         return references;
     }
     ULONG References() const { return references; }
