@@ -3,11 +3,10 @@ missing one still give a running game with no message box; a missing background 
 gives the black background even with the picture switched on and a colour stored."""
 
 import os
-import time
 
-from game_session import Scenario, copy_game, visible_windows
+from game_session import TITLE, Scenario, copy_game, project, visible_windows
 
-TITLE = "Головоломка Кубик Тессара"
+TARGET_1 = (-8.05, 9.06, -6.05)  # a third of the way from its base to its apex
 
 
 def no_message_box(s):
@@ -16,14 +15,18 @@ def no_message_box(s):
     s.check(not others, "unexpected windows (a message box?): %s" % others)
 
 
-def run_in(s, folder, settings, label):
+def run_in(s, folder, settings):
+    """Starts the game in `folder`; a click on the cube must turn a layer (the game has finished
+    starting and plays) with no message box shown. Returns the picture before the click."""
     s.session.game_dir = folder
     s.session.write_settings(settings)
     s.start_game()
-    time.sleep(1.0)
+    picture = s.wait_still()
+    view = s.locate_view(picture)
+    target = project(TARGET_1, view)
+    near = (target[0] - 120, target[1] - 80, target[0] + 200, target[1] + 200)
+    s.press_until_changed(target, picture, near, "a click on the cube turned nothing")
     no_message_box(s)
-    picture = s.shot(label)
-    s.locate_view(picture)
     return picture
 
 
@@ -36,17 +39,17 @@ def body(s):
     with open(data, "r+b") as damaged:
         damaged.seek(512)
         damaged.write(b"\xA5" * 4096)
-    run_in(s, folder, base, "corrupt")
+    run_in(s, folder, base)
     s.exit_game()
 
     s.step("no data file at all: the game starts without a message box")
     os.remove(data)
-    run_in(s, folder, base, "missing")
+    run_in(s, folder, base)
     s.exit_game()
 
     s.step("a missing background picture: black background, ColorBG forced black")
     settings = dict(base, Picture=1, PathPicture="no-such-picture.jpg", ColorBG=0xFF3060C0)
-    picture = run_in(s, os.path.join(s.build_dir, "game"), settings, "no-picture")
+    picture = run_in(s, os.path.join(s.build_dir, "game"), settings)
     vx, vy, vw, vh = s.view
     corner = (vx + 5, vy + vh - 80, vx + 120, vy + vh - 5)
     black = picture.count(corner, lambda p: max(p) < 20)

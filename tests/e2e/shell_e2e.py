@@ -6,7 +6,7 @@ then, on a desktop with a window manager, the window behaves like the desktop's 
 import subprocess
 import time
 
-from game_session import Scenario, centre_offset, champion_block, list_rows, menu_titles, project, visible_windows
+from game_session import TITLE, Scenario, centre_offset, champion_block, list_rows, menu_titles, project, visible_windows
 
 
 TARGET_1 = (-8.05, 9.06, -6.05)  # turn target 1, a third of the way from its triangle's base to its apex
@@ -17,10 +17,11 @@ def active_window():
 
 
 def open_help(s, ask):
-    """Asks for the help with `ask()`: a new top-level window must appear; returns it."""
+    """Asks for the help with `ask()`: a new window with the help viewer's caption (the game's
+    title) must appear; returns it."""
     before = {w[0] for w in visible_windows()}
     ask()
-    shown = s.wait_until(lambda: [w[0] for w in visible_windows() if w[0] not in before and w[2][3] > 100],
+    shown = s.wait_until(lambda: [w[0] for w in visible_windows() if w[0] not in before and w[1] == TITLE],
                          "no help window appeared")
     s.check(any("tessaron.exe" in line.lower() for line in s.session.programs()),
             "the game is not among the prefix's programs: %s" % s.session.programs())
