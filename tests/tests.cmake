@@ -31,7 +31,8 @@ foreach(source ${TEST_SOURCES})
     add_dependencies(${target} game_content)
   endif()
   add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${GAME_DIR})
-  set_tests_properties(${target} PROPERTIES TIMEOUT 300 LABELS unit)
+  # One at a time on the programs' display (scripts/test.sh), beside the scenarios on theirs.
+  set_tests_properties(${target} PROPERTIES TIMEOUT 300 RESOURCE_LOCK programs_display LABELS unit)
 endforeach()
 
 # Delay imports that fail as on a player's system without the library (a DLL that exists

@@ -232,6 +232,42 @@ private:
     const RegistrySandbox& key;
 };
 
+/// Plays Windows' rule for a program whose launcher asked for SW_HIDE: the first ShowWindow of
+/// the process takes that instead of the command it is given (Wine shows the window as asked).
+/// While it lives, the first show of the game's frame is turned into nothing.
+class LauncherHidesFirstShow {
+public:
+    LauncherHidesFirstShow() : hook(SetWindowsHookExW(WH_CBT, OnCbt, nullptr, GetCurrentThreadId()))
+    {
+        firstShowTaken = false;
+    }
+    ~LauncherHidesFirstShow() { UnhookWindowsHookEx(hook); }
+
+private:
+    static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
+    {
+        wchar_t name[32] = {};
+        const HWND window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_CREATEWND && GetClassNameW(window, name, 32) && std::wstring(name) == L"TessaronFrameWindow")
+            frameProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc)));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* place = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (message == WM_WINDOWPOSCHANGING && !firstShowTaken && (place->flags & SWP_SHOWWINDOW)) {
+            place->flags &= ~SWP_SHOWWINDOW;
+            firstShowTaken = true;
+        }
+        return CallWindowProcW(frameProc, window, message, wParam, lParam);
+    }
+
+    static inline WNDPROC frameProc = nullptr;
+    static inline bool firstShowTaken = false;
+    HHOOK hook;
+};
+
 class ApplicationTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_NE(shell_test::UseGameResources(), nullptr); }
@@ -274,6 +310,7 @@ TEST_F(ApplicationTest, AGameStartedHiddenShowsItsWindow)
     RegistrySandbox key("HiddenStart");
     key.PutDword("ShowNameDlg", 0);
     StartedGameApp app(key);
+    LauncherHidesFirstShow launcher;
     EXPECT_EQ(app.Run(SW_HIDE), 0);
     EXPECT_TRUE(app.shownAtFirstIdle) << "an invisible game would run on unseen";
 }
