@@ -13,17 +13,53 @@ const char kReferenceSuffix[] =
 bool fatalMessageShown = false;
 error_box_testing::Presenter presenter = nullptr;
 
-void PresentBox(const std::wstring& text, const wchar_t* caption, UINT type)
+/// The window a box about `renderWindow` belongs to: the top-level window it is drawn in (the
+/// frame in a window, the full-screen popup in full screen), or none once that window is gone.
+HWND BoxOwner(HWND renderWindow)
+{
+    return renderWindow && IsWindow(renderWindow) ? GetAncestor(renderWindow, GA_ROOT) : nullptr;
+}
+
+/// While a box shows, the application's main window is disabled as well as the box's owner:
+/// in full screen the owner is the popup, and a close of the enabled main window would destroy
+/// the popup, the box and the objects waiting for the box to return. Enabled again as it was.
+class CMainWindowDisabled {
+public:
+    explicit CMainWindowDisabled(HWND owner)
+    {
+        HWND root = owner ? GetAncestor(owner, GA_ROOTOWNER) : nullptr;
+        if (root && root != owner && IsWindowEnabled(root)) {
+            mainWindow = root;
+            EnableWindow(mainWindow, FALSE);
+        }
+    }
+    ~CMainWindowDisabled()
+    {
+        if (mainWindow && IsWindow(mainWindow)) EnableWindow(mainWindow, TRUE);
+    }
+    CMainWindowDisabled(const CMainWindowDisabled&) = delete;
+    CMainWindowDisabled& operator=(const CMainWindowDisabled&) = delete;
+
+private:
+    HWND mainWindow = nullptr;
+};
+
+void PresentBox(const std::wstring& text, const wchar_t* caption, UINT type, HWND renderWindow)
 {
     // A message box's loop ends at once when it meets WM_QUIT. At exit (a device released with
     // references left) the quit is already waiting, and the box would vanish unseen: it is taken
     // out while the box shows and put back, with its exit code, afterwards.
     MSG quit;
     const bool quitPending = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
-    if (presenter)
-        presenter(text.c_str(), caption, type);
-    else
-        MessageBoxW(nullptr, text.c_str(), caption, type);
+    // Owned, the box is modal: the game's windows take no clicks, keys or closes while it shows.
+    HWND owner = BoxOwner(renderWindow);
+    {
+        CMainWindowDisabled disabled(owner);
+        if (presenter)
+            presenter(text.c_str(), caption, type);
+        else
+            MessageBoxW(owner, text.c_str(), caption, type);
+    }
     if (quitPending) PostQuitMessage(static_cast<int>(quit.wParam));
 }
 
@@ -97,16 +133,16 @@ std::wstring ErrorMessage(HRESULT code, MessageKind kind)
     return std::wstring(text.begin(), text.end());
 }
 
-HRESULT ReportError(HRESULT code, MessageKind kind, const wchar_t* caption, HWND windowToClose)
+HRESULT ReportError(HRESULT code, MessageKind kind, const wchar_t* caption, HWND renderWindow)
 {
     if (fatalMessageShown) return code;
     const std::wstring text = ErrorMessage(code, kind);
     if (kind == MessageKind::Fatal) {
         fatalMessageShown = true;
-        PresentBox(text, caption, MB_ICONERROR);
-        if (windowToClose && IsWindow(windowToClose)) CloseApplication(windowToClose);
+        PresentBox(text, caption, MB_ICONERROR, renderWindow);
+        if (renderWindow && IsWindow(renderWindow)) CloseApplication(renderWindow);
     } else {
-        PresentBox(text, caption, MB_ICONWARNING);
+        PresentBox(text, caption, MB_ICONWARNING, renderWindow);
     }
     return code;
 }

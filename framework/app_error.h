@@ -33,12 +33,15 @@ const char* ErrorText(HRESULT code);
 /// The message for code with the suffix of kind.
 std::wstring ErrorMessage(HRESULT code, MessageKind kind);
 
-/// Shows the message for code once fatal messages have not been shown yet; a fatal one then
-/// posts WM_CLOSE to the top-level window that windowToClose belongs to (when there is one),
-/// which closes the application as the player's close does. Returns code.
-HRESULT ReportError(HRESULT code, MessageKind kind, const wchar_t* caption, HWND windowToClose);
+/// Shows the message for code once fatal messages have not been shown yet, in a box owned by the
+/// top-level window renderWindow is in (the frame, or the full-screen popup), with the
+/// application's main window disabled too until the box is closed; a fatal one then posts
+/// WM_CLOSE to that main window (when there is one), which closes the application as the
+/// player's close does. Returns code.
+HRESULT ReportError(HRESULT code, MessageKind kind, const wchar_t* caption, HWND renderWindow);
 
-/// Test seam: routes the boxes to presenter instead of MessageBoxW (nullptr restores the box)
+/// Test seam: routes the boxes to presenter instead of MessageBoxW (nullptr restores the box;
+/// the windows are disabled for a routed box as for a real one)
 /// and forgets that a fatal message was shown.
 namespace error_box_testing {
 using Presenter = void (*)(const wchar_t* text, const wchar_t* caption, UINT type);

@@ -5,7 +5,8 @@ namespace {
 constexpr int kInitialSize = 100;
 FullscreenCommands* g_commands = nullptr; // the one form, set once it exists
 
-void HandleMessage(FullscreenCommands& commands, HWND window, UINT message, WPARAM key, LPARAM lParam)
+/// True when the message is handled in full and must not get the default processing.
+bool HandleMessage(FullscreenCommands& commands, HWND window, UINT message, WPARAM key, LPARAM lParam)
 {
     switch (message) {
     case WM_LBUTTONDOWN:
@@ -14,9 +15,11 @@ void HandleMessage(FullscreenCommands& commands, HWND window, UINT message, WPAR
         commands.OnLeftButtonMessage(window, message, lParam);
         break;
     case WM_CLOSE:
+        // The popup stays: it is the device's focus window until the application's close has
+        // released the device, and it goes with the main window that owns it.
         commands.LeaveFullScreen();
         PostMessageW(commands.ApplicationMainWindow(), WM_CLOSE, 0, 0);
-        break;
+        return true;
     case WM_KEYUP:
         if (key == VK_ESCAPE) commands.LeaveFullScreen();
         break;
@@ -28,6 +31,7 @@ void HandleMessage(FullscreenCommands& commands, HWND window, UINT message, WPAR
     default:
         break;
     }
+    return false;
 }
 
 } // namespace
@@ -35,9 +39,8 @@ void HandleMessage(FullscreenCommands& commands, HWND window, UINT message, WPAR
 LRESULT CALLBACK FullscreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SETCURSOR) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    if (g_commands) HandleMessage(*g_commands, window, message, wParam, lParam);
-    // Every message, handled or not, also gets the default processing: for WM_CLOSE that
-    // destroys the popup.
+    if (g_commands && HandleMessage(*g_commands, window, message, wParam, lParam)) return 0;
+    // Every other message, handled or not, also gets the default processing.
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

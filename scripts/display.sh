@@ -2,17 +2,21 @@
 # when there is none) and starts a warm, persistent wineserver for the prefix.
 # Call stop_display_and_wine at the end.
 
-TESSARON_XVFB_PID=""
+TESSARON_XVFB_PIDS=""
+# Starts a private Xvfb and sets the variable named $1 to its display.
+start_xvfb() {
+    local fifo number
+    fifo="$(mktemp -u)"; mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    TESSARON_XVFB_PIDS="$TESSARON_XVFB_PIDS $!"
+    read -r -t 20 number <"$fifo" || { echo "could not start Xvfb" >&2; rm -f "$fifo"; return 1; }
+    rm -f "$fifo"
+    export "$1=:$number"
+}
+
 start_display() {
     if [ -z "${DISPLAY:-}" ]; then
-        local fifo
-        fifo="$(mktemp -u)"; mkfifo "$fifo"
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-        TESSARON_XVFB_PID=$!
-        local number
-        read -r -t 20 number <"$fifo" || { echo "could not start Xvfb" >&2; rm -f "$fifo"; return 1; }
-        rm -f "$fifo"
-        export DISPLAY=":$number"
+        start_xvfb DISPLAY
     fi
 }
 
@@ -26,8 +30,9 @@ start_wine() {
 stop_display_and_wine() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
-    if [ -n "$TESSARON_XVFB_PID" ]; then
-        kill "$TESSARON_XVFB_PID" 2>/dev/null || true
-        wait "$TESSARON_XVFB_PID" 2>/dev/null || true
-    fi
+    local pid
+    for pid in $TESSARON_XVFB_PIDS; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
 }

@@ -12,7 +12,10 @@ export WINEPREFIX="$BUILD/test-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,
 source "$ROOT/scripts/display.sh"
 trap stop_display_and_wine EXIT
 start_display
-start_wine
+# The test programs run on a private display of their own (scripts/wine-run.sh), in the tests'
+# prefix, so they run beside the scenarios, which have the main display and prefixes of their own.
+start_xvfb TESSARON_PROGRAMS_DISPLAY
+DISPLAY="$TESSARON_PROGRAMS_DISPLAY" start_wine
 
 # Without a window manager Wine waits two seconds whenever a window it hands to a manager (one
 # that was activated, has a caption or covers the screen) is hidden or destroyed, for the manager
@@ -41,5 +44,5 @@ unmanaged_test_windows() {
 unmanaged_test_windows
 
 status=0
-(cd "$BUILD" && ctest --output-on-failure -j1 "$@") || status=$?
+(cd "$BUILD" && ctest --output-on-failure -j"$(nproc)" "$@") || status=$?
 exit $status

@@ -27,6 +27,7 @@ public:
     {
         font.DrawString(x, y, colour, text.c_str(), flags);
     }
+    float TextWidth(const std::string& text) const override { return font.TextWidth(text.c_str()); }
 
 private:
     CTextFont& font;
@@ -66,7 +67,7 @@ CAppForm::CAppForm(const FormSources& sources)
 CAppForm::~CAppForm()
 {
     fullscreen_window::SetCommands(nullptr);
-    DestroyGraphics(); // device, scene and Direct3D go while the overrides still exist
+    DestroyGraphics(); // already done when a frame held the form; the overrides still exist here
     g_form = nullptr;
 }
 
@@ -121,8 +122,31 @@ void CAppForm::OnInitialUpdate()
         CGraphicsApp::Create(GetModuleHandleW(nullptr));
 }
 
+// The devices go while the windows they were made on exist: Direct3D watches its focus window
+// (the full-screen popup) and draws into the form or the popup for the device's whole life, and
+// the input devices are bound to the frame or the popup. Nothing is drawn after this.
+void CAppForm::OnFrameDestroying()
+{
+    Pause(true);
+    fullscreen_window::SetCommands(nullptr);
+    DestroyGraphics();
+}
+
 void CAppForm::OnDestroy()
 {
+    SaveSettingsOnce();
+}
+
+// Windows ends the process after this without destroying a window, so this is the close's save.
+void CAppForm::OnSessionEnding()
+{
+    SaveSettingsOnce();
+}
+
+void CAppForm::SaveSettingsOnce()
+{
+    if (settingsSaved) return;
+    settingsSaved = true;
     SaveSettings(settings, HKEY_CURRENT_USER, settingsKey.c_str(), GetParent(hwnd));
 }
 
@@ -334,7 +358,9 @@ void CAppForm::DrawOverlay()
     }
     D3DVIEWPORT9 viewport{};
     device->GetViewport(&viewport);
+    content.viewportWidth = static_cast<float>(viewport.Width);
     content.viewportHeight = static_cast<float>(viewport.Height);
+    content.scale = font.DisplayScale();
     FontSink sink(font);
     ::DrawOverlay(sink, content);
 }

@@ -64,7 +64,9 @@ private:
     // The form view's steps and messages.
     bool OnCreateForm() override;
     void OnInitialUpdate() override;
+    void OnFrameDestroying() override;
     void OnDestroy() override;
+    void OnSessionEnding() override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnPaint() override;
     bool OnEraseBackground(HDC) override { return true; } // the scene covers everything
@@ -72,6 +74,8 @@ private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     void RegisterCommands();
+    /// What a close keeps, written once: at the session's end or when the form goes.
+    void SaveSettingsOnce();
     void AskPlayerName();
     void OnPresets();
     void OnBackgroundPicture();
@@ -102,6 +106,7 @@ private:
     BYTE InputState[256] = {};
 
     std::string settingsKey;
+    bool settingsSaved = false; ///< the session's end saved them; the close that may follow does not
     IDirect3D9* direct3dSource = nullptr;
 
     HWND formWindow = nullptr;

@@ -16,6 +16,11 @@ public:
     /// The one-time initialisation after the view and its frame exist (before the frame is shown).
     virtual void OnInitialUpdate() {}
 
+    /// The frame is about to be destroyed; its windows, the view's and the owned ones, still exist.
+    virtual void OnFrameDestroying() {}
+    /// The Windows session is ending (WM_ENDSESSION): the process ends without destroying windows.
+    virtual void OnSessionEnding() {}
+
     /// Commands the frame routes here first, and the enable rules of their menu items.
     CCommandMap& Commands() { return commands; }
     const CCommandMap& Commands() const { return commands; }

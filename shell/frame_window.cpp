@@ -9,7 +9,8 @@ namespace {
 const wchar_t kFrameClass[] = L"TessaronFrameWindow";
 const wchar_t kDialogClass[] = L"#32770"; ///< every modal dialog and message box
 
-/// The dialog that `owner` is disabled for (this thread's, shown yet or not), or null.
+/// The dialog that `owner` is disabled for (this thread's, shown yet or not), or null: one it
+/// owns, or one owned by a window it owns (an error box over the full-screen popup).
 HWND ModalDialogOf(HWND owner)
 {
     struct Search {
@@ -22,8 +23,8 @@ HWND ModalDialogOf(HWND owner)
             auto& search = *reinterpret_cast<Search*>(param);
             wchar_t name[8] = {};
             GetClassNameW(window, name, 8);
-            if (GetWindow(window, GW_OWNER) != search.owner || std::wcscmp(name, kDialogClass) != 0 ||
-                !IsWindowEnabled(window))
+            if (GetAncestor(window, GA_ROOTOWNER) != search.owner || window == search.owner ||
+                std::wcscmp(name, kDialogClass) != 0 || !IsWindowEnabled(window))
                 return TRUE;
             search.found = window;
             return FALSE;
@@ -42,6 +43,14 @@ CFrameWindow::CFrameWindow()
 CFrameWindow::~CFrameWindow()
 {
     // Destroyed here, while the frame's handlers still exist: the view goes with the window.
+    if (hwnd) DestroyFrame();
+}
+
+void CFrameWindow::DestroyFrame()
+{
+    // Windows destroys the windows the frame owns (a full-screen popup) before the frame itself
+    // hears of its destruction, so the view lets go of what lives on them now.
+    if (view) view->OnFrameDestroying();
     if (hwnd) DestroyWindow(hwnd);
 }
 
@@ -131,13 +140,32 @@ void CFrameWindow::OnDestroy()
 
 bool CFrameWindow::OnClose()
 {
-    if (IsWindowEnabled(hwnd)) return false;
+    if (IsWindowEnabled(hwnd)) {
+        DestroyFrame();
+        return true;
+    }
     // A modal dialog runs: destroying the frame now would destroy the view under the command
     // that is waiting for the dialog. The dialog is cancelled (changing nothing), and the close
     // is made again once the frame is enabled, which happens as the dialog ends.
     closeAfterModal = true;
     if (HWND dialog = ModalDialogOf(hwnd)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return true;
+}
+
+bool CFrameWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_QUERYENDSESSION:
+        result = TRUE; // the game never holds up a shutdown; it saves at WM_ENDSESSION
+        return true;
+    case WM_ENDSESSION:
+        // No window is destroyed after this: Windows ends the process once it returns.
+        if (wParam && view) view->OnSessionEnding();
+        result = 0;
+        return true;
+    default:
+        return CWindow::OnMessage(message, wParam, lParam, result);
+    }
 }
 
 void CFrameWindow::OnEnable(bool enabled)

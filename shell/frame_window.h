@@ -7,6 +7,8 @@
 // while the dialog runs, or a close from outside) ends that dialog first and closes the frame
 // only once the dialog's loop has returned, so the command that opened the dialog never goes
 // on in a destroyed frame or view.
+// The view hears of the frame's end before any of the frame's windows goes, and of the end of
+// the Windows session (shutdown, restart, sign-out), after which no window is destroyed.
 
 #include "shell/command_map.h"
 #include "shell/form_view.h"
@@ -37,6 +39,7 @@ protected:
     bool LoadAcceleratorTable(UINT id);
     CCommandMap& FrameCommands() { return frameCommands; }
 
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override; ///< session end
     int OnCreate(CREATESTRUCTW& create) override; ///< creates the view
     void OnDestroy() override;
     bool OnClose() override;
@@ -48,6 +51,9 @@ protected:
     void PostNcDestroy() override;
 
 private:
+    /// Tells the view, then destroys the frame's window with the view and the owned windows.
+    void DestroyFrame();
+
     std::unique_ptr<CFormView> view;
     CCommandMap frameCommands;
     HACCEL accelerators = nullptr;

@@ -31,7 +31,8 @@ foreach(source ${TEST_SOURCES})
     add_dependencies(${target} game_content)
   endif()
   add_test(NAME ${target} COMMAND ${target} WORKING_DIRECTORY ${GAME_DIR})
-  set_tests_properties(${target} PROPERTIES TIMEOUT 300 LABELS unit)
+  # One at a time on the programs' display (scripts/test.sh), beside the scenarios on theirs.
+  set_tests_properties(${target} PROPERTIES TIMEOUT 300 RESOURCE_LOCK programs_display LABELS unit)
 endforeach()
 
 # Delay imports that fail as on a player's system without the library (a DLL that exists
@@ -57,12 +58,19 @@ foreach(script ${E2E_SCENARIOS})
 endforeach()
 # Two solves of a full scramble, click by click: minutes on a loaded machine.
 set_tests_properties(e2e_timed_solve_e2e PROPERTIES TIMEOUT 900)
+# Two starts, the second on a display scaled to 150 %, with four trips to full screen.
+set_tests_properties(e2e_play_e2e PROPERTIES TIMEOUT 600)
 
-# The zip for Windows players against the game folder it is made from.
+# The zip for Windows players against the game folder it is made from; the setup program
+# installed, played and uninstalled under Wine on the test display.
 add_test(NAME package_windows_zip
          COMMAND ${PYTHON3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/windows_zip_test.py
-                 ${TESSARON_WINDOWS_ZIP} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})
+                 zip ${TESSARON_WINDOWS_ZIP} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})
 set_tests_properties(package_windows_zip PROPERTIES LABELS package)
+add_test(NAME package_windows_setup
+         COMMAND ${PYTHON3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/windows_zip_test.py
+                 setup ${TESSARON_WINDOWS_SETUP} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})
+set_tests_properties(package_windows_setup PROPERTIES TIMEOUT 300 RESOURCE_LOCK game_display LABELS package)
 
 # The Debian package: its contents, lintian, and a first start of its launcher on the test display.
 add_test(NAME package_debian

@@ -17,6 +17,7 @@ import time
 
 TITLE = "Головоломка Кубик Тессара"
 SETTINGS_KEY = r"HKCU\Software\Tessaron"
+DISPLAY_KEY = r"HKCU\Control Panel\Desktop"  # LogPixels: the display's pixels per inch
 # Set in the tests' prefixes only: without a window manager Wine draws the frames itself and
 # follows the focus xdotool gives a window.
 DRIVING_VALUES = ("Decorated", "UseTakeFocus")
@@ -120,6 +121,8 @@ class GameSession:
         if locale:
             self.env.update(LOCPATH=compiled_locale(build_dir, locale), LANG=locale, LC_ALL=locale)
         self._start_server()
+        if self._display_scaled():
+            self.unscaled_display()  # left behind by a scenario that was ended during a scaled step
 
     def _start_server(self):
         subprocess.run(["wineserver", "-p"], env=self.env, check=False, stdin=subprocess.DEVNULL,
@@ -150,6 +153,16 @@ class GameSession:
             shutil.copytree(os.path.join(self.build_dir, "test-prefix"), self.prefix, symlinks=True)
             open(marker, "w").close()
         self.env = _env(self.prefix)
+
+    def _display_scaled(self):
+        """Whether this prefix's user registry (as last saved) sets the display's pixels per inch."""
+        try:
+            with open(os.path.join(self.prefix, "user.reg"), "rb") as reg:
+                text = reg.read().decode("utf-8", errors="replace")
+        except OSError:
+            return False
+        section = re.search(r"^\[Control Panel\\\\Desktop\][^\n]*\n(.*?)(?:\n\n|\Z)", text, re.M | re.S)
+        return bool(section and '"LogPixels"' in section.group(1))
 
     @contextlib.contextmanager
     def player_desktop(self):
@@ -239,6 +252,19 @@ class GameSession:
         out = self.wine("reg", "query", r"HKLM\System\CurrentControlSet\Control\Nls\CodePage", "/v", "ACP").stdout
         found = re.search(rb"ACP\s+REG_SZ\s+(\d+)", out)
         return int(found.group(1)) if found else None
+
+    @contextlib.contextmanager
+    def display_scale(self, per_inch):
+        """While the block runs, programs started in this prefix see a display of `per_inch`
+        pixels per inch (144 is 150 %), as winecfg's setting makes them; unscaled again after."""
+        self.wine("reg", "add", DISPLAY_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(per_inch), "/f")
+        try:
+            yield
+        finally:
+            self.unscaled_display()
+
+    def unscaled_display(self):
+        self.wine("reg", "delete", DISPLAY_KEY, "/v", "LogPixels", "/f", check=False)
 
     def delete_settings(self):
         self.wine("reg", "delete", SETTINGS_KEY, "/f", check=False)
@@ -373,6 +399,19 @@ class GameSession:
         self.focus(window)
         subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+F4"], check=False)
         return self.wait_exit(timeout)
+
+    def end_session(self, timeout=60):
+        """Ends the Windows session as a shutdown or sign-out does: WM_QUERYENDSESSION and
+        WM_ENDSESSION to every window of the prefix, then its processes are ended. Returns once the
+        game is gone."""
+        self.wine("wineboot", "--end-session")
+        code = self.wait_exit(timeout)
+        # The session's desktop program ends too, a moment after the game: a game started before
+        # it has gone showed no window here.
+        deadline = time.time() + timeout
+        while self.programs(("explorer.exe",)) and time.time() < deadline:
+            time.sleep(0.2)
+        return code
 
     def wait_exit(self, timeout=30):
         try:
@@ -597,13 +636,14 @@ class Scenario:
     """Runs one scenario's steps in a session; a failing step leaves a screenshot in
     build/e2e-shots/<scenario>-<step>.png and the scenario ends with a clear message."""
 
-    def __init__(self, name, game_dir=None):
+    def __init__(self, name, game_dir=None, prefix=None):
+        """prefix: the Wine prefix to play in (default build/e2e-prefix)."""
         self.name = name
         self.build_dir = os.environ.get("TESSARON_BUILD") or os.path.join(
             os.path.dirname(os.path.abspath(__file__)), "..", "..", "build")
         self.shots = os.path.join(self.build_dir, "e2e-shots")
         os.makedirs(self.shots, exist_ok=True)
-        self.session = GameSession(self.build_dir, game_dir)
+        self.session = GameSession(self.build_dir, game_dir, prefix)
         self.frame = None
         self.view = None
         self.step_name = "start"

@@ -120,7 +120,7 @@ protected:
 /// The game on a device stand-in over the real device; once it runs, its device fails.
 class FailingGameApp : public CApp {
 public:
-    enum class Fault { ResetAfterResize, SwitchBackFromFullScreen, ResetWhilePresetsOpen };
+    enum class Fault { ResetAfterResize, SwitchBackFromFullScreen, ResetWhilePresetsOpen, DriverFailsInAFrame };
     static constexpr DWORD kPatienceMs = 10000; ///< after that the test closes the game itself
 
     FailingGameApp(Fault fault, const RegistrySandbox& key) : fault(fault), key(key)
@@ -172,6 +172,12 @@ private:
     {
         start = GetTickCount();
         if (fault == Fault::ResetAfterResize) return FailResetOnResize();
+        if (fault == Fault::DriverFailsInAFrame) {
+            // The next frame meets the failed driver; no new device can be made either.
+            hal.DriverFails();
+            d3d.devices.clear();
+            return;
+        }
         if (fault == Fault::ResetWhilePresetsOpen) {
             // The resize reaches the form from inside the dialog's loop.
             shell_test::RunDialogScript(
@@ -191,6 +197,7 @@ private:
     void FailResetOnResize()
     {
         hal.resetResult = E_FAIL;
+        d3d.devices.clear(); // nor can a new device be made
         SetWindowPos(frameWindow, nullptr, 0, 0, 420, 330, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
@@ -296,6 +303,42 @@ private:
     const RegistrySandbox& key;
 };
 
+/// Plays Windows' rule for a program whose launcher asked for SW_HIDE: the first ShowWindow of
+/// the process takes that instead of the command it is given (Wine shows the window as asked).
+/// While it lives, the first show of the game's frame is turned into nothing.
+class LauncherHidesFirstShow {
+public:
+    LauncherHidesFirstShow() : hook(SetWindowsHookExW(WH_CBT, OnCbt, nullptr, GetCurrentThreadId()))
+    {
+        firstShowTaken = false;
+    }
+    ~LauncherHidesFirstShow() { UnhookWindowsHookEx(hook); }
+
+private:
+    static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
+    {
+        wchar_t name[32] = {};
+        const HWND window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_CREATEWND && GetClassNameW(window, name, 32) && std::wstring(name) == L"TessaronFrameWindow")
+            frameProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc)));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* place = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (message == WM_WINDOWPOSCHANGING && !firstShowTaken && (place->flags & SWP_SHOWWINDOW)) {
+            place->flags &= ~SWP_SHOWWINDOW;
+            firstShowTaken = true;
+        }
+        return CallWindowProcW(frameProc, window, message, wParam, lParam);
+    }
+
+    static inline WNDPROC frameProc = nullptr;
+    static inline bool firstShowTaken = false;
+    HHOOK hook;
+};
+
 class ApplicationTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_NE(shell_test::UseGameResources(), nullptr); }
@@ -338,6 +381,7 @@ TEST_F(ApplicationTest, AGameStartedHiddenShowsItsWindow)
     RegistrySandbox key("HiddenStart");
     key.PutDword("ShowNameDlg", 0);
     StartedGameApp app(key);
+    LauncherHidesFirstShow launcher;
     EXPECT_EQ(app.Run(SW_HIDE), 0);
     EXPECT_TRUE(app.shownAtFirstIdle) << "an invisible game would run on unseen";
 }
@@ -363,7 +407,8 @@ TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
     using Fault = FailingGameApp::Fault;
     for (auto [fault, name] : {std::pair{Fault::ResetAfterResize, "windowed"},
                                std::pair{Fault::SwitchBackFromFullScreen, "full screen"},
-                               std::pair{Fault::ResetWhilePresetsOpen, "Presets open"}}) {
+                               std::pair{Fault::ResetWhilePresetsOpen, "Presets open"},
+                               std::pair{Fault::DriverFailsInAFrame, "failed driver"}}) {
         SCOPED_TRACE(name);
         RegistrySandbox key("FatalClose");
         key.PutDword("ShowNameDlg", 0);
@@ -379,6 +424,7 @@ TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
         EXPECT_FALSE(IsWindow(app.fullscreenWindow));
         EXPECT_EQ(CAppForm::Instance(), nullptr) << "the form and its device are gone";
         EXPECT_EQ(app.hal.References(), 0u);
+        EXPECT_EQ(app.d3d.ReleasesAfterWindowsWent(), 0) << "the device outlived the windows it was made on";
         EXPECT_TRUE(key.Get("Champions").present) << "settings written at the close";
         if (fault == Fault::ResetWhilePresetsOpen) {
             EXPECT_TRUE(app.formOutlivedDialog) << "closed under the command that ran the dialog";

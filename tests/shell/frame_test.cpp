@@ -1,7 +1,9 @@
 // The frame with its menu and form: menu layout and texts, enable rules at WM_INITMENUPOPUP,
-// command routing, Alt+Enter, the minimum size, the style and the form's creation steps.
+// command routing, Alt+Enter, the minimum size, the style and the form's creation steps; a
+// close while an error box shows.
 #include "shell_test_support.h"
 
+#include "framework/app_error.h"
 #include "resources/resource.h"
 #include "shell/app_frame_wnd.h"
 #include "shell/splash_window.h"
@@ -212,6 +214,81 @@ TEST_F(FrameTest, FrameStyleIconAndFormLayout)
     ShowWindow(frame->Handle(), SW_SHOW);
     SetFocus(frame->Handle());
     EXPECT_EQ(GetFocus(), form->Handle());
+}
+
+constexpr wchar_t kBoxCaption[] = L"Box over the frame";
+
+/// One close during a real error box, seen from inside the box's own loop. Global: the form and
+/// its commands may be gone when the box returns, and nothing of theirs may be read then.
+struct CloseDuringBox {
+    HWND frame = nullptr;
+    HWND renderWindow = nullptr;
+    HWND box = nullptr;
+    HWND boxOwner = nullptr;
+    bool frameEnabled = true; ///< while the box showed
+    int ticksAfterClose = 0;
+    bool formGone = false;
+    bool formGoneWhenBoxReturned = true;
+} closeDuringBox;
+
+/// Once the box shows, the close that Alt+F4 or the X of the game's window makes; a box still
+/// up a second later is answered here, so that a faulty close cannot leave the test waiting.
+void CALLBACK CloseTheFrameWhileTheBoxShows(HWND, UINT, UINT_PTR, DWORD)
+{
+    CloseDuringBox& run = closeDuringBox;
+    HWND box = FindWindowW(L"#32770", kBoxCaption);
+    if (!box) return;
+    if (!run.box) {
+        run.box = box;
+        run.boxOwner = GetWindow(box, GW_OWNER);
+        run.frameEnabled = IsWindowEnabled(run.frame) != FALSE;
+        PostMessageW(run.frame, WM_CLOSE, 0, 0);
+    } else if (++run.ticksAfterClose > 50) {
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+}
+
+// A command meets an error ("Could not reset...") and shows its box; the player closes the game's
+// window meanwhile. The box belongs to the window the game draws in (the frame, or in full screen
+// the popup over it), the frame takes no close while it shows, the close ends the box, and the
+// frame closes once the command has returned, its form still alive until then.
+TEST(FrameClose, DuringARealErrorBoxEndsTheBoxFirstAndClosesAfterIt)
+{
+    ASSERT_NE(shell_test::UseGameResources(), nullptr);
+    CSplashWnd::EnableSplash(false);
+    error_box_testing::Capture(nullptr); // the real box; no fatal message so far
+    for (const bool fullScreen : {false, true}) {
+        SCOPED_TRACE(fullScreen ? "full screen" : "in a window");
+        closeDuringBox = CloseDuringBox{};
+        CloseDuringBox& run = closeDuringBox;
+        auto owned = std::make_unique<RecordingForm>();
+        RecordingForm* form = owned.get();
+        form->gone = &run.formGone;
+        CAppFrameWnd frame;
+        ASSERT_TRUE(frame.LoadFrame(IDR_MAINFRAME, std::move(owned)));
+        frame.InitialUpdateFrame(SW_HIDE);
+        HWND popup = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, 0, 0, 64, 64, frame.Handle(), nullptr,
+                                     nullptr, nullptr);
+        run.frame = frame.Handle();
+        run.renderWindow = fullScreen ? popup : form->Handle();
+        form->Commands().On(IDM_ABOUT, [] {
+            ReportError(AppError::ResetFailed, MessageKind::Warning, kBoxCaption,
+                        closeDuringBox.renderWindow);
+            closeDuringBox.formGoneWhenBoxReturned = closeDuringBox.formGone;
+        });
+
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseTheFrameWhileTheBoxShows);
+        PostMessageW(run.frame, WM_COMMAND, IDM_ABOUT, 0);
+        shell_test::PumpPending();
+        KillTimer(nullptr, timer);
+
+        ASSERT_NE(run.box, nullptr) << "no box showed";
+        EXPECT_EQ(run.boxOwner, fullScreen ? popup : run.frame);
+        EXPECT_FALSE(run.frameEnabled) << "the game's window took closes while the box showed";
+        EXPECT_LE(run.ticksAfterClose, 50) << "the close left the box up";
+        EXPECT_FALSE(run.formGoneWhenBoxReturned) << "the box returned into a destroyed form";
+        EXPECT_TRUE(run.formGone && !IsWindow(run.frame)) << "the close was lost";
+    }
 }
 
 TEST(FrameCreation, RefusedFormFailsTheFrame)

@@ -40,8 +40,13 @@ inline void PumpPending()
 class RecordingForm : public CFormView {
 public:
     RecordingForm() : CFormView(102) {}
+    ~RecordingForm() override
+    {
+        if (gone) *gone = true;
+    }
     std::vector<std::string> steps;
     bool refuseCreation = false;
+    bool* gone = nullptr; ///< set when the object is destroyed
 
     void OnInitialUpdate() override { steps.push_back("initial update"); }
 

@@ -129,8 +129,15 @@ HRESULT FakeDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWind
                                               parameters, found->second->real.ReleaseAndGetAddressOf());
         if (FAILED(hr)) return hr;
     }
-    found->second->Created(*parameters, flags);
-    found->second->AddRef();
-    *device = found->second;
+    FakeDevice* made = found->second;
+    made->Created(*parameters, flags, focusWindow);
+    // The device window follows the latest Reset; without one the focus window is drawn into.
+    made->atLastRelease = [made, focusWindow, count = releasesAfterWindowsWent] {
+        HWND deviceWindow =
+            made->lastParameters.hDeviceWindow ? made->lastParameters.hDeviceWindow : focusWindow;
+        if (!IsWindow(focusWindow) || !IsWindow(deviceWindow)) ++*count;
+    };
+    made->AddRef();
+    *device = made;
     return S_OK;
 }

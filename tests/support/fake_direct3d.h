@@ -2,6 +2,8 @@
 // A scripted IDirect3D9: the test chooses the adapters, their desktop and listed modes, the
 // capabilities of each device type and the answers of every Check call; CreateDevice hands out
 // a device stand-in. Reference counted, never deleted through Release.
+// Direct3D watches a device's focus window and draws into its device window for the device's
+// whole life: a device whose last reference goes after either window was destroyed is counted.
 
 #include "support/fake_device.h"
 
@@ -10,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 class FakeDirect3D : public IDirect3D9 {
@@ -52,6 +55,8 @@ class FakeDirect3D : public IDirect3D9 {
     std::vector<CreateCall> createCalls;
 
     ULONG References() const { return references; }
+    /// Devices of this object released for the last time after their focus or device window went.
+    int ReleasesAfterWindowsWent() const { return *releasesAfterWindowsWent; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
@@ -90,4 +95,6 @@ class FakeDirect3D : public IDirect3D9 {
 
   private:
     ULONG references = 1;
+    /// Shared with the devices' last-release checks, which may run after this object is gone.
+    std::shared_ptr<int> releasesAfterWindowsWent = std::make_shared<int>(0);
 };
