@@ -266,10 +266,9 @@ private:
         if (phase == Paused) game.Pause(true);
         if (phase == DeviceLost) {
             game.Pause(false);
-            hal.cooperativeLevel = D3DERR_DEVICELOST; // Windows took it (the lock screen)
+            hal.Lose(); // the screen locked
             game.deviceLost = true;
         }
-        if (phase == Phases) hal.cooperativeLevel = S_OK;
     }
 
     const RegistrySandbox& key;
