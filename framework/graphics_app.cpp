@@ -287,6 +287,7 @@ HRESULT CGraphicsApp::ResetDevice()
     presenter.Release();
     HRESULT hr = device->Reset(&presentParameters);
     if (FAILED(hr)) return hr;
+    if (windowed) WindowedModeRestored();
     hr = ReadBackBufferDesc();
     if (FAILED(hr)) return hr;
     ClipCursorToMode();
@@ -343,7 +344,8 @@ void CGraphicsApp::TakeWindowedPlace()
     if (windowed && (GetWindowLongPtrW(mainWindow, GWL_STYLE) & WS_CHILD)) ReadWindowRect();
 }
 
-/// Puts the render window back where windowRect says and shows it. windowRect is in screen
+/// Puts the render window back where windowRect says and shows it, and lets the application put
+/// away what full screen showed. windowRect is in screen
 /// coordinates; a child window (the form's view) is positioned in its parent's client coordinates.
 void CGraphicsApp::RestoreWindowRect()
 {
@@ -353,6 +355,7 @@ void CGraphicsApp::RestoreWindowRect()
         MapWindowPoints(nullptr, GetParent(mainWindow), reinterpret_cast<POINT*>(&bounds), 2);
     SetWindowPos(mainWindow, HWND_NOTOPMOST, bounds.left, bounds.top, Width(bounds), Height(bounds),
                  SWP_SHOWWINDOW);
+    WindowedModeRestored();
 }
 
 // ---- Frames, size and pause ----------------------------------------------------------------
@@ -375,11 +378,14 @@ HRESULT CGraphicsApp::RenderFrame()
     if (FAILED(hr)) return hr;
     hr = RenderScene();
     if (FAILED(hr)) return hr;
-    hr = CChildWindowPresenter::NeededFor(mainWindow, windowed)
-             ? presenter.CopyToWindow(device.Get(), mainWindow)
-             : device->Present(nullptr, nullptr, nullptr, nullptr);
+    // A copied frame is still presented (into the hidden focus window): Present ends the frame,
+    // and runtimes recycle the frame's resources there.
+    const HRESULT copied = CChildWindowPresenter::NeededFor(mainWindow, windowed)
+                               ? presenter.CopyToWindow(device.Get(), mainWindow)
+                               : S_OK;
+    hr = device->Present(nullptr, nullptr, nullptr, nullptr);
     if (hr == D3DERR_DEVICELOST) deviceLost = true;
-    else if (SUCCEEDED(hr)) NoteFrameShown();
+    else if (SUCCEEDED(hr) && SUCCEEDED(copied)) NoteFrameShown();
     return S_OK; // any other failure only skips the frame
 }
 

@@ -51,16 +51,19 @@ class FakeDevice : public DeviceStandInBase {
     HRESULT resetResult = S_OK;
     HRESULT presentResult = S_OK;
     /// Results given one per call before the fixed ones above, e.g. a device lost for three
-    /// polls and then not reset: {D3DERR_DEVICELOST x3, D3DERR_DEVICENOTRESET}. Present's also
-    /// answer GetRenderTargetData, the way a windowed frame reaches a child window under Wine.
+    /// polls and then not reset: {D3DERR_DEVICELOST x3, D3DERR_DEVICENOTRESET}.
     std::deque<HRESULT> cooperativeLevels, resetResults, presentResults;
     D3DCAPS9 caps{};
     FakeBackBuffer backBuffer;
 
     int testCooperativeLevelCalls = 0;
     int resetCalls = 0;
-    int presentCalls = 0; ///< frames on their way to the screen: Present or GetRenderTargetData
+    int presentCalls = 0;
+    int readBacks = 0; ///< GetRenderTargetData: how a windowed frame reaches a child window under Wine
     D3DPRESENT_PARAMETERS lastParameters{};
+    /// As DXVK does: a Reset into a window gives the window full screen ran in the style it had
+    /// when full screen began, visibility included.
+    bool restoresFullScreenStyle = false;
 
     /// What CreateDevice was given: the back buffer then follows these parameters.
     void Created(const D3DPRESENT_PARAMETERS& parameters, DWORD flags)
@@ -88,7 +91,9 @@ class FakeDevice : public DeviceStandInBase {
         const HRESULT refused = ResetRefusal(); // a default-pool resource still alive
         if (FAILED(refused)) return refused;
         const HRESULT hr = real ? real->Reset(parameters) : S_OK;
-        if (SUCCEEDED(hr)) Follow(*parameters);
+        if (FAILED(hr)) return hr;
+        if (restoresFullScreenStyle) FollowFullScreenStyle(*parameters);
+        Follow(*parameters);
         return hr;
     }
     HRESULT STDMETHODCALLTYPE Present(const RECT* source, const RECT* target, HWND window,
@@ -101,10 +106,8 @@ class FakeDevice : public DeviceStandInBase {
     }
     HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9* copy) override
     {
-        ++presentCalls;
-        const HRESULT scripted = Next(presentResults, presentResult);
-        if (FAILED(scripted) || !real) return scripted;
-        return real->GetRenderTargetData(target, copy);
+        ++readBacks;
+        return real ? real->GetRenderTargetData(target, copy) : E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
                                             IDirect3DSurface9** surface) override
@@ -116,12 +119,26 @@ class FakeDevice : public DeviceStandInBase {
     }
 
   private:
+    HWND fullScreenWindow = nullptr;
+    LONG fullScreenStyle = 0;
+
     static HRESULT Next(std::deque<HRESULT>& queue, HRESULT otherwise)
     {
         if (queue.empty()) return otherwise;
         const HRESULT next = queue.front();
         queue.pop_front();
         return next;
+    }
+    void FollowFullScreenStyle(const D3DPRESENT_PARAMETERS& next)
+    {
+        if (!next.Windowed) {
+            fullScreenStyle = GetWindowLongW(next.hDeviceWindow, GWL_STYLE);
+            fullScreenWindow = next.hDeviceWindow;
+        } else if (fullScreenWindow) {
+            SetWindowLongW(fullScreenWindow, GWL_STYLE, fullScreenStyle & ~WS_VISIBLE);
+            if (fullScreenStyle & WS_VISIBLE) ShowWindow(fullScreenWindow, SW_SHOWNA);
+            fullScreenWindow = nullptr;
+        }
     }
     void Follow(const D3DPRESENT_PARAMETERS& parameters)
     {
