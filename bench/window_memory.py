@@ -7,8 +7,8 @@ or on another d3d9.dll (such as DXVK's, drawn by Mesa's software Vulkan driver).
 
 The game starts windowed at its usual size on a private Xvfb, in a prefix of the benchmark's own
 (build/bench-prefix, or build/bench-prefix-d3d9dll with the DLL and its registry override), and
-nobody touches it. Every --sample-seconds the proportional set size (PSS) of the game process and
-of every process of the prefix is read, with the processor time they used since the last sample.
+nobody touches it. Every --sample-seconds the proportional set size (PSS, with the share of
+swapped-out pages) of the game process and of every process of the prefix is read, with the processor time they used since the last sample.
 The frame rate comes from the game's frame log (TESSARON_FRAME_LOG), written when the game is
 closed at the end. Growth is measured from the first sample after --warmup seconds.
 """
@@ -42,13 +42,38 @@ def table(rows):
     return "\n".join(lines)
 
 
+def footprint_mib(pids):
+    """PSS plus the share of swapped-out pages (SwapPss) of the processes, in MiB: on a machine
+    short of memory PSS alone drops whenever pages are swapped out."""
+    total = 0
+    for pid in pids:
+        try:
+            with open("/proc/%s/smaps_rollup" % pid) as f:
+                total += sum(int(line.split()[1]) for line in f if line.startswith(("Pss:", "SwapPss:")))
+        except OSError:
+            continue
+    return total / 1024.0
+
+
+def game_pids(pids):
+    found = []
+    for pid in pids:
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                if f.read().split(b"\0")[0].lower().endswith(b"tessaron.exe"):
+                    found.append(pid)
+        except OSError:
+            continue
+    return found
+
+
 def sample(bench, before_ticks, before_time):
     now = time.monotonic()
     ticks = bench.cpu_ticks()
     used = sum(t - before_ticks.get(pid, 0) for pid, t in ticks.items())
     cpu = 100.0 * used / os.sysconf("SC_CLK_TCK") / (now - before_time)
-    total, _ = bench.pss_mib()
-    return (total, bench.game_pss(), cpu), ticks, now
+    pids = bench.prefix_pids()
+    return (footprint_mib(pids), footprint_mib(game_pids(pids)), cpu), ticks, now
 
 
 def main():
@@ -86,7 +111,7 @@ def main():
             time.sleep(max(0.0, min(args.sample_seconds, end - time.monotonic())))
             figures, ticks, at = sample(bench, ticks, at)
             samples.append((at - launched, *figures))
-            log("%5.0f s: PSS all %.1f MiB, game %.1f MiB, CPU %.0f %%" % samples[-1])
+            log("%5.0f s: PSS+swap all %.1f MiB, game %.1f MiB, CPU %.0f %%" % samples[-1])
             if at >= end:
                 break
         bench.close_game(process, window)
@@ -100,19 +125,19 @@ def main():
     implementation = "d3d9.dll %s" % args.d3d9_dll if args.d3d9_dll else "Wine's own Direct3D 9 (wined3d)"
     first, last = samples[0], samples[-1]
     rows = [
-        ("PSS of all processes, first sample (%.0f s after start)" % first[0], first[1], "MiB", 1),
-        ("PSS of all processes, last sample (%.0f s after start)" % last[0], last[1], "MiB", 1),
+        ("PSS+swap of all processes, first sample (%.0f s after start)" % first[0], first[1], "MiB", 1),
+        ("PSS+swap of all processes, last sample (%.0f s after start)" % last[0], last[1], "MiB", 1),
         ("growth, all processes", last[1] - first[1], "MiB", len(samples)),
-        ("PSS of the game process, first sample", first[2], "MiB", 1),
-        ("PSS of the game process, last sample", last[2], "MiB", 1),
+        ("PSS+swap of the game process, first sample", first[2], "MiB", 1),
+        ("PSS+swap of the game process, last sample", last[2], "MiB", 1),
         ("growth, game process", last[2] - first[2], "MiB", len(samples)),
-        ("highest PSS of the game process", max(s[2] for s in samples), "MiB", len(samples)),
+        ("highest PSS+swap of the game process", max(s[2] for s in samples), "MiB", len(samples)),
         ("frames per second over the measured time", fps, "1/s", "%d frames" % len(times)),
         ("CPU of all processes, median of the samples", statistics.median(s[3] for s in samples), "% of a core",
          len(samples)),
     ]
     series = ", ".join("%.0f s %.1f" % (s[0], s[2]) for s in samples)
-    text = ("### %s%s\n\n%s\n\nGame process PSS (MiB) by time since start: %s.\n\nRun %s, %.0f minutes; load "
+    text = ("### %s%s\n\n%s\n\nGame process PSS+swap (MiB) by time since start: %s.\n\nRun %s, %.0f minutes; load "
             "average (1, 5, 15 min) %.2f %.2f %.2f at the start, %.2f %.2f %.2f at the end.\n"
             % (implementation, " " + args.label if args.label else "", table(rows), series,
                time.strftime("%Y-%m-%d %H:%M"), args.minutes, *load_before, *load_after))

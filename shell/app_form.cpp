@@ -230,7 +230,7 @@ void CAppForm::WindowedModeRestored()
 {
     if (!IsWindowVisible(fullscreenWindow)) return;
     ShowWindow(fullscreenWindow, SW_HIDE);
-    SetForegroundWindow(topLevelWindow);
+    if (IsWindowVisible(topLevelWindow)) SetForegroundWindow(topLevelWindow);
 }
 
 HRESULT CAppForm::InitScene()
