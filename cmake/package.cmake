@@ -1,16 +1,19 @@
 # The zip for Windows players, made by every build: one folder holding the run-time files of
-# the game folder and a read-me on what to install. sticker.bmp stays out: it is the packer's
-# input, and the game reads the sticker picture from tessaron.qzb.
+# the game folder, a read-me on what to install, the licence and the notices of what the
+# program links in. sticker.bmp stays out: it is the packer's input, and the game reads the
+# sticker picture from tessaron.qzb.
 set(TESSARON_WINDOWS_ZIP_NAME tessaron-${PROJECT_VERSION}-win64)
 set(TESSARON_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/${TESSARON_WINDOWS_ZIP_NAME}.zip)
 set(TESSARON_NOT_SHIPPED sticker.bmp)
 set(TESSARON_SHIPPED_FILES ${GAME_DIR}/tessaron.qzb ${GAME_DIR}/cube.x ${GAME_DIR}/background.jpg
     ${GAME_DIR}/tessaron.CHM)
+set(TESSARON_LICENSE_FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt)
+set(TESSARON_NOTICES ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt)
 
 install(TARGETS tessaron RUNTIME DESTINATION .)
 install(FILES ${TESSARON_SHIPPED_FILES} DESTINATION .)
 install(DIRECTORY ${GAME_DIR}/help DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/windows/README.txt DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/windows/README.txt ${TESSARON_LICENSE_FILES} DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME ${TESSARON_WINDOWS_ZIP_NAME})
@@ -22,6 +25,7 @@ add_custom_command(
   OUTPUT ${TESSARON_WINDOWS_ZIP}
   COMMAND ${CMAKE_CPACK_COMMAND} -G ZIP --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake
   DEPENDS tessaron ${TESSARON_SHIPPED_FILES} ${GAME_DIR}/help/index.html ${CMAKE_SOURCE_DIR}/docs/windows/README.txt
+          ${TESSARON_LICENSE_FILES}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Packing the zip for Windows players"
   VERBATIM)

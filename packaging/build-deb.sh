@@ -1,26 +1,40 @@
 #!/bin/bash
-# Packs the game for Debian and Ubuntu with dpkg-deb: the game folder under /usr/lib/tessaron,
-# the launcher /usr/games/tessaron, the menu entry, the icon in the sizes menus use (drawn by
-# the build's own icon painter), the manual page, the package's documents and the lintian
-# warning it keeps on purpose.
+# Packs the game for Debian with dpkg-deb: the game folder under /usr/lib/tessaron, the
+# launcher /usr/games/tessaron, the menu entry and its AppStream metainfo, the icon in the
+# sizes menus use (drawn by the build's own icon painter), the manual page, the package's
+# documents with the notices of what the program links in, and the lintian warning it keeps
+# on purpose. The changelog's newest entry and the metainfo's releases must name the version built.
 #
-#   build-deb.sh <package.deb> <staging folder> <Debian version> <icon.ico> <large icon.ico> \
-#                <game file or folder>...
+#   build-deb.sh <package.deb> <staging folder> <Debian version> <third-party notices> \
+#                <icon.ico> <large icon.ico> <game file or folder>...
 set -euo pipefail
 umask 022
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-deb="$1" root="$2" version="$3"
-icons=("$4" "$5")
-shift 5
+deb="$1" root="$2" version="$3" notices="$4"
+icons=("$5" "$6")
+shift 6
+
+newest="$(sed -n '1s/^tessaron (\([^)]*\)).*/\1/p' "$here/changelog")"
+if [ "$newest" != "$version" ]; then
+    echo "build-deb.sh: the newest entry of packaging/changelog is '$newest', the build is $version:" \
+         "add an entry for $version" >&2
+    exit 1
+fi
+if ! grep -q "<release version=\"${version%-*}\"" "$here/org.example.tessaron.metainfo.xml"; then
+    echo "build-deb.sh: the AppStream metainfo lists no release ${version%-*}: add one" >&2
+    exit 1
+fi
 
 rm -rf "$root"
 mkdir -p "$root/DEBIAN" "$root/usr/lib/tessaron" "$root/usr/games" "$root/usr/share/applications" \
-    "$root/usr/share/man/man6" "$root/usr/share/doc/tessaron" "$root/usr/share/lintian/overrides"
+    "$root/usr/share/man/man6" "$root/usr/share/doc/tessaron" "$root/usr/share/lintian/overrides" \
+    "$root/usr/share/metainfo"
 
 cp -R "$@" "$root/usr/lib/tessaron/"
 install -m 755 "$here/tessaron" "$root/usr/games/tessaron"
 install -m 644 "$here/tessaron.desktop" "$root/usr/share/applications/tessaron.desktop"
+install -m 644 "$here/org.example.tessaron.metainfo.xml" "$root/usr/share/metainfo/"
 
 # Every picture of the icon files goes to the hicolor folder of its size.
 frames="$(mktemp -d)"
@@ -35,8 +49,8 @@ for png in "$frames"/*.png; do
 done
 
 sed "s/@VERSION@/${version%-*}/" "$here/tessaron.6" | gzip -9n >"$root/usr/share/man/man6/tessaron.6.gz"
-sed "s/@DEB_VERSION@/$version/" "$here/changelog" | gzip -9n >"$root/usr/share/doc/tessaron/changelog.Debian.gz"
-cp "$here/copyright" "$root/usr/share/doc/tessaron/copyright"
+gzip -9n <"$here/changelog" >"$root/usr/share/doc/tessaron/changelog.Debian.gz"
+cp "$here/copyright" "$here/README.Debian" "$notices" "$root/usr/share/doc/tessaron/"
 cp "$here/lintian-overrides" "$root/usr/share/lintian/overrides/tessaron"
 
 find "$root" -type d -exec chmod 755 {} +

@@ -1,5 +1,6 @@
 """The zip for Windows players: one folder holding every run-time file of the game folder,
-each as built (not a stale copy), and the read-me on what to install.
+each as built (not a stale copy), the read-me on what to install, and the licence with the
+notices of what the program links in, as the sources keep them.
 
     windows_zip_test.py <zip> <game folder> [file of the game folder that is not shipped ...]"""
 
@@ -9,6 +10,9 @@ import zipfile
 import zlib
 
 READ_ME = "README.txt"
+SOURCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+# Passed on with the game wherever it goes: kept at the top of the sources.
+LICENSE_FILES = ("LICENSE", "THIRD-PARTY-NOTICES.txt")
 
 
 def game_files(game_dir, not_shipped):
@@ -34,12 +38,13 @@ def main(zip_path, game_dir, *not_shipped):
         if outside:
             return "outside the folder %s: %s" % (folder, outside)
         zipped = {name[len(folder):]: info for name, info in entries.items()}
-        expected = game_files(game_dir, not_shipped) | {READ_ME}
+        expected = game_files(game_dir, not_shipped) | {READ_ME} | set(LICENSE_FILES)
         problems = []
         if set(zipped) != expected:
             problems.append("missing %s, extra %s" % (sorted(expected - set(zipped)), sorted(set(zipped) - expected)))
         for name in sorted(set(zipped) & expected - {READ_ME}):
-            if zipped[name].CRC != crc_of(os.path.join(game_dir, name)):
+            origin = SOURCES if name in LICENSE_FILES else game_dir
+            if zipped[name].CRC != crc_of(os.path.join(origin, name)):
                 problems.append("%s differs from the game folder's" % name)
         if READ_ME in zipped:
             text = archive.read(folder + READ_ME).decode("utf-8-sig")
@@ -51,5 +56,5 @@ def main(zip_path, game_dir, *not_shipped):
 
 if __name__ == "__main__":
     failure = main(*sys.argv[1:])
-    print("FAILED: %s" % failure if failure else "the zip holds the game folder's run-time files and the read-me")
+    print("FAILED: %s" % failure if failure else "the zip holds the game folder's run-time files, the read-me and the licence")
     sys.exit(1 if failure else 0)
