@@ -30,3 +30,22 @@ add_custom_command(
   COMMENT "Packing the zip for Windows players"
   VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${TESSARON_WINDOWS_ZIP})
+
+# The setup program for Windows players (NSIS): the same files as the zip, installed for the
+# player alone with shortcuts and an uninstaller (packaging/windows/). Its version and the
+# program's version resource both come from the project's version.
+set(TESSARON_WINDOWS_SETUP ${CMAKE_BINARY_DIR}/tessaron-${PROJECT_VERSION}-setup.exe)
+find_program(MAKENSIS makensis REQUIRED)
+add_custom_command(
+  OUTPUT ${TESSARON_WINDOWS_SETUP}
+  COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSTAGE_DIR=${CMAKE_BINARY_DIR}/setup
+          -DOUTFILE=${TESSARON_WINDOWS_SETUP} -DVERSION=${PROJECT_VERSION}
+          -DVERSION_MAJOR=${PROJECT_VERSION_MAJOR} -DVERSION_MINOR=${PROJECT_VERSION_MINOR}
+          -DICON=${SHELL_GENERATED_DIR}/tessaron.ico -DMAKENSIS=${MAKENSIS}
+          -P ${CMAKE_SOURCE_DIR}/packaging/windows/setup.cmake
+  DEPENDS tessaron ${TESSARON_SHIPPED_FILES} ${GAME_DIR}/help/index.html ${CMAKE_SOURCE_DIR}/docs/windows/README.txt
+          ${TESSARON_LICENSE_FILES} ${SHELL_GENERATED_DIR}/tessaron.ico
+          ${CMAKE_SOURCE_DIR}/packaging/windows/setup.cmake ${CMAKE_SOURCE_DIR}/packaging/windows/tessaron.nsi
+  COMMENT "Building the setup program for Windows players"
+  VERBATIM)
+add_custom_target(windows_setup ALL DEPENDS ${TESSARON_WINDOWS_SETUP})

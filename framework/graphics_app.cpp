@@ -25,6 +25,9 @@ DWORD BehaviorFlagsFor(VertexProcessing kind)
     return 0;
 }
 
+/// The facility of Direct3D's own failure codes (D3DERR_...).
+constexpr int kDirect3DFacility = 0x876;
+
 LONG Width(const RECT& r)
 {
     return r.right - r.left;
@@ -301,11 +304,29 @@ HRESULT CGraphicsApp::WaitIfLost(HRESULT hr)
     return S_OK;
 }
 
-HRESULT CGraphicsApp::ResetOrWait()
+HRESULT CGraphicsApp::ResetOrRecover()
 {
-    const HRESULT hr = WaitIfLost(ResetDevice());
-    if (SUCCEEDED(hr)) return hr;
-    return ShowError(hr == D3DERR_OUTOFVIDEOMEMORY ? hr : AppError::ResetFailed, MessageKind::Fatal);
+    const HRESULT hr = ResetDevice();
+    if (SUCCEEDED(hr)) {
+        deviceLost = false; // usable now: a size change before the next frame resets at once
+        return hr;
+    }
+    if (hr == D3DERR_DEVICELOST) return WaitIfLost(hr);
+    return RecoverFromFailure(hr);
+}
+
+HRESULT CGraphicsApp::RecoverFromFailure(HRESULT failure)
+{
+    if (recovering) return FailRecovery(failure);
+    recovering = true;
+    const HRESULT hr = RecreateDevice();
+    return FAILED(hr) ? FailRecovery(hr) : hr;
+}
+
+HRESULT CGraphicsApp::FailRecovery(HRESULT code)
+{
+    deviceLost = false; // no more attempts: the game is closing
+    return ShowError(code == D3DERR_OUTOFVIDEOMEMORY ? code : AppError::ResetFailed, MessageKind::Fatal);
 }
 
 HRESULT CGraphicsApp::ReadBackBufferDesc()
@@ -380,13 +401,14 @@ HRESULT CGraphicsApp::RenderFrame()
     if (FAILED(hr)) return hr;
     // A copied frame is still presented (into the hidden focus window): Present ends the frame,
     // and runtimes recycle the frame's resources there.
-    const HRESULT copied = CChildWindowPresenter::NeededFor(mainWindow, windowed)
-                               ? presenter.CopyToWindow(device.Get(), mainWindow)
-                               : S_OK;
+    const bool copying = CChildWindowPresenter::NeededFor(mainWindow, windowed);
+    const HRESULT copied = copying ? presenter.CopyToWindow(device.Get(), mainWindow) : S_OK;
     hr = device->Present(nullptr, nullptr, nullptr, nullptr);
+    if (SUCCEEDED(hr) && FAILED(copied)) hr = copied; // the frame did not reach the view
     if (hr == D3DERR_DEVICELOST) deviceLost = true;
-    else if (SUCCEEDED(hr) && SUCCEEDED(copied)) NoteFrameShown();
-    return S_OK; // any other failure only skips the frame
+    else if (SUCCEEDED(hr)) NoteFrameShown();
+    else if (!copying || HRESULT_FACILITY(hr) == kDirect3DFacility) return RecoverFromFailure(hr);
+    return S_OK; // a copy that GDI could not make only skips the frame
 }
 
 /// One look at a lost device: S_OK when it can draw again, S_FALSE while it is still away or
@@ -408,20 +430,24 @@ HRESULT CGraphicsApp::RestoreLostDevice()
         return S_OK;
     }
     if (level == D3DERR_DEVICELOST) return S_FALSE;
-    if (level != D3DERR_DEVICENOTRESET) return level;
+    if (level != D3DERR_DEVICENOTRESET) {
+        const HRESULT hr = RecoverFromFailure(level);
+        return FAILED(hr) ? hr : S_FALSE;
+    }
     if (windowed) {
         // The desktop may have changed format while the device was lost.
         ModeSettings& mode = settings.windowedMode;
         if (SUCCEEDED(d3d->GetAdapterDisplayMode(mode.adapter->adapterOrdinal, &mode.displayMode)))
             presentParameters.BackBufferFormat = mode.displayMode.Format;
     }
-    const HRESULT hr = ResetOrWait();
+    const HRESULT hr = ResetOrRecover();
     return FAILED(hr) ? hr : S_FALSE;
 }
 
 void CGraphicsApp::NoteFrameShown()
 {
     frameShown = true;
+    recovering = false;
     frameLog.Stamp(frameMark);
 }
 
@@ -446,7 +472,7 @@ HRESULT CGraphicsApp::HandleSizeChange()
     // A lost device cannot be reset yet: it takes the new size when it comes back.
     if (!device || deviceLost) return S_OK;
     Pause(true);
-    const HRESULT hr = ResetOrWait();
+    const HRESULT hr = ResetOrRecover();
     Pause(false);
     return hr;
 }

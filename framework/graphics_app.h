@@ -11,6 +11,9 @@
 // back (TestCooperativeLevel), and a Reset or CreateDevice refused with D3DERR_DEVICELOST is
 // tried again at a later frame. A resize meanwhile takes effect at that reset.
 //
+// Any other failure of Present, TestCooperativeLevel or Reset (a driver that reset, hung or was
+// updated while playing) gets one new device; if that fails too the fatal message closes the game.
+//
 // Caveat: Wine does not lose a windowed device and never refuses a Reset or a CreateDevice
 // because the device is lost, so those paths are exercised by tests with a device stand-in.
 
@@ -167,8 +170,13 @@ class CGraphicsApp {
     /// full screen) is waited out: D3DERR_DEVICELOST sets deviceLost and becomes S_OK, so that
     /// RenderFrame tries again later; any other code is returned as it is.
     HRESULT WaitIfLost(HRESULT hr);
-    /// ResetDevice; waits if the device is lost; any other failure is fatal.
-    HRESULT ResetOrWait();
+    /// ResetDevice; waits if the device is lost; any other failure is recovered from.
+    HRESULT ResetOrRecover();
+    /// A device that fails for another reason than being lost (a driver that reset, hung or was
+    /// updated: D3DERR_DRIVERINTERNALERROR) is released and created anew, once: failing again
+    /// before a frame reaches the screen, or failing to be created, is fatal.
+    HRESULT RecoverFromFailure(HRESULT failure);
+    HRESULT FailRecovery(HRESULT code);
     HRESULT RestoreLostDevice();
     HRESULT CreateDeviceObjects();
     HRESULT ResetDeviceObjects();
@@ -184,4 +192,5 @@ class CGraphicsApp {
     CChildWindowPresenter presenter;
     CFrameLog frameLog; ///< off unless the environment asks for it
     bool frameShown = false;
+    bool recovering = false; ///< re-created after a failure; cleared by the next frame shown
 };

@@ -8,8 +8,11 @@ HRESULT CGraphicsApp::SwitchFullScreen()
 {
     const FormatCombo* current = settings.Active().combo;
     const ModeSettings& target = windowed ? settings.fullScreenMode : settings.windowedMode;
+    // A device whose creation was refused as lost is still waited for: leaving the mode it was
+    // wanted for (Esc from a blank full screen) creates it for the other one instead.
+    const bool creationPending = !device && deviceLost;
     // Without a choice for the other mode there is nothing to switch to.
-    if (!current || !target.combo || !device) return E_FAIL;
+    if (!current || !target.combo || (!device && !creationPending)) return E_FAIL;
     const UINT adapterOrdinal = current->adapterOrdinal;
     const D3DDEVTYPE deviceType = current->deviceType;
 
@@ -25,12 +28,13 @@ HRESULT CGraphicsApp::SwitchFullScreen()
     if (SUCCEEDED(hr)) {
         TakeWindowedPlace();
         const FormatCombo* next = settings.Active().combo;
-        if (next->adapterOrdinal == adapterOrdinal && next->deviceType == deviceType) {
+        if (device && next->adapterOrdinal == adapterOrdinal && next->deviceType == deviceType) {
             BuildPresentParameters();
             hr = ResetDevice();
             // Some drivers (Wine among them) cannot reset a full-screen device back into a
-            // window when the desktop mode cannot be set again; a new device can still be made.
-            if (FAILED(hr) && windowed) hr = RecreateDevice();
+            // window when the desktop mode cannot be set again, and a failing driver cannot
+            // reset at all; a new device can still be made.
+            if (FAILED(hr) && (windowed || hr != D3DERR_DEVICELOST)) hr = RecreateDevice();
             hr = WaitIfLost(hr); // reset into the new mode when the device is back
         } else {
             hr = RecreateDevice();

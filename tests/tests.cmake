@@ -65,11 +65,16 @@ endforeach()
 # Two solves of a full scramble, click by click: minutes on a loaded machine.
 set_tests_properties(e2e_timed_solve_e2e e2e_d3d9dll_timed_solve_e2e PROPERTIES TIMEOUT 900)
 
-# The zip for Windows players against the game folder it is made from.
+# The zip for Windows players against the game folder it is made from; the setup program
+# installed, played and uninstalled under Wine on the test display.
 add_test(NAME package_windows_zip
          COMMAND ${PYTHON3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/windows_zip_test.py
-                 ${TESSARON_WINDOWS_ZIP} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})
+                 zip ${TESSARON_WINDOWS_ZIP} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})
 set_tests_properties(package_windows_zip PROPERTIES LABELS package)
+add_test(NAME package_windows_setup
+         COMMAND ${PYTHON3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/windows_zip_test.py
+                 setup ${TESSARON_WINDOWS_SETUP} ${GAME_DIR} ${TESSARON_NOT_SHIPPED})
+set_tests_properties(package_windows_setup PROPERTIES TIMEOUT 300 RESOURCE_LOCK game_display LABELS package)
 
 # The Debian package: its contents, lintian, and a first start of its launcher on the test display.
 add_test(NAME package_debian

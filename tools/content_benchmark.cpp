@@ -108,7 +108,7 @@ int main(int argc, char** argv)
 {
     if (FAILED(CoInitialize(nullptr))) return 1;
     ComPtr<IDirect3D9> direct3d;
-    direct3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    *direct3d.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION); // takes over its one reference
     ComPtr<IDirect3DDevice9> device = direct3d ? CreateDevice(direct3d.Get()) : nullptr;
     if (!device) {
         std::fprintf(stderr, "no Direct3D device\n");
@@ -166,8 +166,9 @@ int main(int argc, char** argv)
         if (argc > 1) SavePicture(device.Get(), scene, view.world, argv[1]);
         scene.Destroy();
     }
-    device.Reset();
-    direct3d.Reset();
+    const unsigned long deviceLeft = device.Reset();
+    const unsigned long direct3dLeft = direct3d.Reset();
+    std::printf("references left at exit: device %lu, Direct3D object %lu\n", deviceLeft, direct3dLeft);
     CoUninitialize();
     return 0;
 }

@@ -1,10 +1,13 @@
 #include "framework/graphics_app.h"
+#include "framework/stream_buffer.h"
 #include "shell/app_timer.h"
 #include "support/fake_direct3d.h"
 #include "support/graphics_test_host.h"
+#include "support/hidden_window_device.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -232,12 +235,11 @@ TEST_F(StandIn, LostDeviceWaitsThenResetsThenDraws)
 {
     ASSERT_EQ(Create(), S_OK);
     Sleep(2);
-    hal.presentResult = D3DERR_DEVICELOST;
+    hal.Lose();
     EXPECT_EQ(app->RenderFrame(), S_OK);
     EXPECT_TRUE(app->deviceLost);
     EXPECT_EQ(hal.presentCalls, 1);
 
-    hal.cooperativeLevel = D3DERR_DEVICELOST;
     app->ClearCalls();
     for (int i = 0; i < 3; ++i) {
         Sleep(2);
@@ -246,20 +248,28 @@ TEST_F(StandIn, LostDeviceWaitsThenResetsThenDraws)
     EXPECT_TRUE(app->calls.empty()) << "nothing happens while the device is lost";
     EXPECT_EQ(hal.presentCalls, 1);
 
-    hal.cooperativeLevel = D3DERR_DEVICENOTRESET;
+    hal.GiveBack();
     d3d.adapters[0].desktop.Format = D3DFMT_R5G6B5; // the desktop changed meanwhile
     hal.resetResults = {D3DERR_DEVICELOST};         // and is lost again before the first reset
     EXPECT_EQ(app->RenderFrame(), S_OK);
+    EXPECT_EQ(app->RenderFrame(), S_OK);
+    EXPECT_EQ(app->calls, (Calls{"OnDeviceLost"})) << "no reset half while lost";
+    EXPECT_EQ(hal.resetCalls, 1) << "no reset tried while the device is lost again";
+    hal.GiveBack();
     EXPECT_EQ(app->RenderFrame(), S_OK);
     EXPECT_EQ(app->calls, (Calls{"OnDeviceLost", "OnDeviceReset"})) << "each half once";
     EXPECT_EQ(hal.resetCalls, 2);
     EXPECT_TRUE(capture.Boxes().empty());
     EXPECT_EQ(hal.lastParameters.BackBufferFormat, D3DFMT_R5G6B5);
-    EXPECT_TRUE(app->deviceLost) << "cleared by the next call that finds the device usable";
-    EXPECT_EQ(hal.presentCalls, 1);
+    EXPECT_EQ(hal.presentCalls, 1) << "no frame on the call that resets";
 
-    hal.cooperativeLevel = S_OK;
-    hal.presentResult = S_OK;
+    // A resize between the reset and the next frame resets again, to the new size.
+    Resize(windows.view, 380, 290);
+    EXPECT_EQ(app->HandleSizeChange(), S_OK);
+    EXPECT_EQ(hal.resetCalls, 3);
+    EXPECT_EQ(app->backBufferDesc.Width, 380u);
+    EXPECT_EQ(app->backBufferDesc.Height, 290u);
+
     app->ClearCalls();
     Sleep(2);
     EXPECT_EQ(app->RenderFrame(), S_OK);
@@ -268,13 +278,71 @@ TEST_F(StandIn, LostDeviceWaitsThenResetsThenDraws)
     EXPECT_EQ(hal.presentCalls, 2);
 }
 
-TEST_F(StandIn, UnusableDeviceReportsItsCode)
+TEST_F(StandIn, FailingDriverGetsOneNewDeviceAndTheGameGoesOn)
+{
+    // Present, TestCooperativeLevel or Reset: whichever meets the failed driver first.
+    enum class Meets { Present, CooperativeLevel, Reset };
+    for (Meets meets : {Meets::Present, Meets::CooperativeLevel, Meets::Reset}) {
+        SCOPED_TRACE(static_cast<int>(meets));
+        if (meets != Meets::Present) {
+            TearDown();
+            d3d.createCalls.clear();
+            SetUp();
+        }
+        ASSERT_EQ(Create(), S_OK);
+        hal.DriverFails();
+        app->ClearCalls();
+        Sleep(2);
+        if (meets == Meets::Present) {
+            EXPECT_EQ(app->RenderFrame(), S_OK);
+        } else if (meets == Meets::CooperativeLevel) {
+            app->deviceLost = true; // a loss Present reported just before
+            EXPECT_EQ(app->RenderFrame(), S_OK);
+        } else {
+            Resize(windows.view, 400 + static_cast<int>(meets), 310);
+            EXPECT_EQ(app->HandleSizeChange(), S_OK);
+        }
+        EXPECT_EQ(d3d.createCalls.size(), 2u) << "created anew";
+        EXPECT_EQ(app->Count("OnDeviceDestroyed"), 1);
+        EXPECT_EQ(app->Count("OnDeviceCreated"), 1);
+        EXPECT_EQ(app->Count("OnDeviceReset"), 1) << "default-pool objects made again";
+        EXPECT_EQ(app->device.Get(), &hal);
+        EXPECT_TRUE(app->active);
+        Sleep(2);
+        const int presented = hal.presentCalls;
+        EXPECT_EQ(app->RenderFrame(), S_OK);
+        EXPECT_EQ(hal.presentCalls, presented + 1) << "frames again";
+        EXPECT_TRUE(capture.Boxes().empty());
+    }
+}
+
+TEST_F(StandIn, FailingDriverThatCannotBeRecreatedEndsTheGameWithItsMessage)
+{
+    d3d.adapters[0].caps.erase(D3DDEVTYPE_REF); // no reference rasterizer either
+    ASSERT_EQ(Create(), S_OK);
+    hal.DriverFails();
+    d3d.createRefusals = {D3DERR_DRIVERINTERNALERROR};
+    Sleep(2);
+    EXPECT_EQ(app->RenderFrame(), AppError::ResetFailed);
+    ASSERT_EQ(capture.Boxes().size(), 1u);
+    EXPECT_EQ(capture.Boxes()[0].text, L"Could not reset the Direct3D device." + kFatalSuffix);
+    PumpMessages();
+    EXPECT_EQ(windows.Received(WM_CLOSE), 1) << "the game closes";
+    EXPECT_FALSE(app->device);
+    EXPECT_FALSE(app->deviceLost) << "no more attempts";
+}
+
+TEST_F(StandIn, NewDeviceFailingAgainBeforeItsFirstFrameIsNotMadeAThirdTime)
 {
     ASSERT_EQ(Create(), S_OK);
-    app->deviceLost = true;
-    hal.cooperativeLevel = D3DERR_DRIVERINTERNALERROR;
-    EXPECT_EQ(app->RenderFrame(), D3DERR_DRIVERINTERNALERROR);
-    EXPECT_EQ(hal.presentCalls, 0);
+    hal.presentResults = {D3DERR_DRIVERINTERNALERROR, D3DERR_DRIVERINTERNALERROR};
+    Sleep(2);
+    EXPECT_EQ(app->RenderFrame(), S_OK);
+    Sleep(2);
+    EXPECT_EQ(app->RenderFrame(), AppError::ResetFailed);
+    EXPECT_EQ(d3d.createCalls.size(), 2u);
+    ASSERT_EQ(capture.Boxes().size(), 1u);
+    EXPECT_EQ(capture.Boxes()[0].text, L"Could not reset the Direct3D device." + kFatalSuffix);
 }
 
 TEST_F(StandIn, ZeroElapsedTimeDrawsNothing)
@@ -328,10 +396,12 @@ TEST_F(StandIn, MissingMediaSkipsTheFallbackAndIsFatal)
     EXPECT_FALSE(app->active);
 }
 
-TEST_F(StandIn, ResetFailureOnResizeIsFatalUnlessTheDeviceIsLost)
+TEST_F(StandIn, ResetFailureOnResizeThatANewDeviceCannotMendIsFatalUnlessTheDeviceIsLost)
 {
+    d3d.adapters[0].caps.erase(D3DDEVTYPE_REF); // no reference rasterizer to fall back on
     ASSERT_EQ(Create(), S_OK);
     hal.resetResult = D3DERR_INVALIDCALL;
+    d3d.createRefusals = {E_FAIL};
     Resize(windows.view, 380, 300);
     EXPECT_EQ(app->HandleSizeChange(), AppError::ResetFailed);
     ASSERT_EQ(capture.Boxes().size(), 1u);
@@ -341,7 +411,11 @@ TEST_F(StandIn, ResetFailureOnResizeIsFatalUnlessTheDeviceIsLost)
     EXPECT_FALSE(app->deviceObjectsReset);
 
     capture.Reset();
+    ASSERT_EQ(app->RecreateDevice(), S_OK);
+    Sleep(2);
+    ASSERT_EQ(app->RenderFrame(), S_OK); // shown: a later failure gets a new device again
     hal.resetResult = D3DERR_OUTOFVIDEOMEMORY;
+    d3d.createRefusals = {D3DERR_OUTOFVIDEOMEMORY};
     Resize(windows.view, 400, 300);
     EXPECT_EQ(app->HandleSizeChange(), D3DERR_OUTOFVIDEOMEMORY);
     ASSERT_EQ(capture.Boxes().size(), 1u);
@@ -349,12 +423,15 @@ TEST_F(StandIn, ResetFailureOnResizeIsFatalUnlessTheDeviceIsLost)
 
     // Lost before a frame could tell: the reset waits until Windows gives the device back.
     capture.Reset();
-    hal.resetResults = {D3DERR_DEVICELOST};
-    hal.cooperativeLevels = {D3DERR_DEVICENOTRESET};
+    ASSERT_EQ(app->RecreateDevice(), S_OK);
+    Sleep(2);
+    ASSERT_EQ(app->RenderFrame(), S_OK); // shown: a later failure gets a new device again
     hal.resetResult = S_OK;
+    hal.Lose();
     Resize(windows.view, 360, 280);
     EXPECT_EQ(app->HandleSizeChange(), S_OK);
     EXPECT_TRUE(app->deviceLost);
+    hal.GiveBack();
     EXPECT_EQ(app->RenderFrame(), S_OK);
     EXPECT_EQ(hal.lastParameters.BackBufferWidth, 360u);
     EXPECT_TRUE(capture.Boxes().empty());
@@ -389,12 +466,14 @@ TEST_F(StandIn, NonZeroReferenceCountIsFatal)
 
 TEST_F(StandIn, FailedSwitchToFullScreenReturnsToWindowed)
 {
+    d3d.adapters[0].caps.erase(D3DDEVTYPE_REF); // no reference rasterizer to fall back on
     ASSERT_EQ(Create(), S_OK);
     hal.resetResult = E_FAIL;
+    d3d.createRefusals = {E_FAIL}; // nor does a new device work
     app->ClearCalls();
     EXPECT_EQ(app->SwitchFullScreen(), AppError::ResetFailed);
-    EXPECT_EQ(app->calls,
-              (Calls{"ApplyWindowMode(full screen)", "OnDeviceLost", "ApplyWindowMode(windowed)"}));
+    EXPECT_EQ(app->calls, (Calls{"ApplyWindowMode(full screen)", "OnDeviceLost", "OnDeviceDestroyed",
+                                 "ApplyWindowMode(full screen)", "ApplyWindowMode(windowed)"}));
     EXPECT_TRUE(app->windowed);
     EXPECT_TRUE(app->settings.windowed);
     EXPECT_EQ(app->mainWindow, windows.view);
@@ -455,6 +534,37 @@ TEST_F(StandIn, FullScreenGoesOnTheMonitorTheWindowIsOn)
     std::swap(d3d.adapters[0].monitor, d3d.adapters[1].monitor);
     ASSERT_EQ(app->SwitchFullScreen(), S_OK);
     EXPECT_EQ(hal.lastParameters.BackBufferWidth, 1024u) << "the first adapter's mode";
+    EXPECT_TRUE(capture.Boxes().empty());
+}
+
+TEST_F(StandIn, FullScreenOnAnotherAdapterRefusedAsLostCanBeLeftWithEsc)
+{
+    FakeDirect3D::Adapter second = d3d.adapters[0];
+    second.desktop = {1280, 1024, 60, D3DFMT_X8R8G8B8};
+    second.modes = {second.desktop};
+    d3d.adapters.push_back(second);
+    const HMONITOR windowMonitor = MonitorFromWindow(windows.view, MONITOR_DEFAULTTOPRIMARY);
+    d3d.adapters[0].monitor = reinterpret_cast<HMONITOR>(~reinterpret_cast<UINT_PTR>(windowMonitor));
+    d3d.adapters[1].monitor = windowMonitor;
+    ASSERT_EQ(Create(), S_OK);
+    d3d.createRefusals = {D3DERR_DEVICELOST};
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+    ASSERT_FALSE(app->device) << "waiting for the full-screen device";
+    ASSERT_TRUE(IsWindowVisible(windows.popup));
+
+    // Esc (or Alt+Enter) on the blank full screen.
+    ASSERT_EQ(app->SwitchFullScreen(), S_OK);
+    EXPECT_TRUE(app->windowed);
+    EXPECT_FALSE(IsWindowVisible(windows.popup)) << "the blank popup is gone";
+    EXPECT_EQ(app->mainWindow, windows.view);
+    ASSERT_EQ(app->device.Get(), &hal);
+    EXPECT_TRUE(d3d.createCalls.back().parameters.Windowed);
+    EXPECT_FALSE(app->deviceLost);
+    const int presented = hal.presentCalls;
+    Sleep(2);
+    EXPECT_EQ(app->RenderFrame(), S_OK);
+    EXPECT_EQ(hal.presentCalls, presented + 1);
+    EXPECT_TRUE(app->active);
     EXPECT_TRUE(capture.Boxes().empty());
 }
 
@@ -669,4 +779,196 @@ TEST_F(StandIn, AcceptDeviceSeesBehaviourFlagsAndCanRejectPureDevices)
     EXPECT_EQ(app->settings.windowedMode.vertexProcessing, VertexProcessing::Hardware);
     EXPECT_EQ(d3d.createCalls[0].flags, 0x40u);
     EXPECT_EQ(app->behaviorFlags, 0x40u);
+}
+
+// ---- The device stand-in's own rules, and the stream buffer judged by them -------------------
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using test_support::HiddenWindowDevice;
+
+constexpr UINT kSmallSide = 64;
+
+/// A stand-in over a real device on a hidden window, holding the test's own reference.
+class OverRealDevice : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(realDevice);
+        device.real = realDevice.get();
+        device.AddRef();
+    }
+    void TearDown() override { device.Release(); }
+
+    /// A windowed reset of the hidden window's size.
+    HRESULT ResetWindowed()
+    {
+        D3DPRESENT_PARAMETERS parameters{};
+        parameters.BackBufferWidth = kSmallSide;
+        parameters.BackBufferHeight = kSmallSide;
+        parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+        parameters.BackBufferCount = 1;
+        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        parameters.Windowed = TRUE;
+        return device.Reset(&parameters);
+    }
+    /// Draws count points of stride bytes (16 or 12) from the buffer, starting at vertex first.
+    void DrawPoints(IDirect3DVertexBuffer9* buffer, UINT first, UINT count, UINT stride = 16)
+    {
+        device.SetStreamSource(0, buffer, 0, stride);
+        device.SetFVF(stride == 16 ? D3DFVF_XYZRHW : D3DFVF_XYZ);
+        device.BeginScene();
+        EXPECT_EQ(device.DrawPrimitive(D3DPT_POINTLIST, first, count), S_OK);
+        device.EndScene();
+        device.SetStreamSource(0, nullptr, 0, 0);
+    }
+    /// A call the stand-in must refuse, counted once.
+    void Refused(HRESULT hr, const char* misuse)
+    {
+        EXPECT_EQ(hr, D3DERR_INVALIDCALL) << misuse;
+        EXPECT_EQ(device.Refusals(), ++refusals) << misuse;
+    }
+    /// The same kind of call within the rules: it must pass, uncounted.
+    void Allowed(HRESULT hr, const char* use)
+    {
+        EXPECT_EQ(hr, S_OK) << use;
+        EXPECT_EQ(device.Refusals(), refusals) << use;
+    }
+
+    HiddenWindowDevice realDevice{kSmallSide, kSmallSide};
+    FakeDevice device;
+    int refusals = 0;
+};
+
+} // namespace
+
+TEST_F(OverRealDevice, StandInRefusesEachMisuseItClaimsToRefuse)
+{
+    void* data = nullptr;
+    ComPtr<IDirect3DVertexBuffer9> unmade;
+    Refused(device.CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, 0, D3DPOOL_MANAGED, &unmade, nullptr),
+            "a dynamic managed vertex buffer");
+    ComPtr<IDirect3DIndexBuffer9> unmadeIndices;
+    Refused(device.CreateIndexBuffer(64, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_MANAGED, &unmadeIndices, nullptr),
+            "a dynamic managed index buffer");
+    ComPtr<IDirect3DTexture9> unmadeTexture;
+    Refused(device.CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &unmadeTexture, nullptr),
+            "a dynamic managed texture");
+
+    ComPtr<IDirect3DVertexBuffer9> fixed, dynamic;
+    Allowed(device.CreateVertexBuffer(64, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &fixed, nullptr), "static buffer");
+    Allowed(device.CreateVertexBuffer(64, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &dynamic, nullptr),
+            "dynamic buffer");
+    Refused(fixed->Lock(0, 0, &data, D3DLOCK_DISCARD), "discard on a static buffer");
+    Refused(fixed->Lock(0, 0, &data, D3DLOCK_NOOVERWRITE), "no-overwrite on a static buffer");
+    Refused(fixed->Lock(0, 0, &data, D3DLOCK_READONLY), "a read of a write-only buffer");
+    Allowed(fixed->Lock(0, 0, &data, 0), "a plain lock of a static buffer");
+    fixed->Unlock();
+    Refused(dynamic->Lock(0, 0, &data, D3DLOCK_DISCARD | D3DLOCK_READONLY), "discard with read-only");
+    Allowed(dynamic->Lock(0, 32, &data, D3DLOCK_DISCARD), "discard on a dynamic buffer");
+    std::memset(data, 0, 32);
+    dynamic->Unlock();
+    DrawPoints(dynamic.Get(), 0, 2);
+    Refused(dynamic->Lock(16, 16, &data, D3DLOCK_NOOVERWRITE), "no-overwrite on vertices a draw may read");
+    Allowed(dynamic->Lock(32, 32, &data, D3DLOCK_NOOVERWRITE), "no-overwrite behind them");
+    dynamic->Unlock();
+    Allowed(dynamic->Lock(0, 32, &data, D3DLOCK_DISCARD), "discard: a new round");
+    dynamic->Unlock();
+
+    ComPtr<IDirect3DTexture9> managed;
+    Allowed(device.CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), "texture");
+    D3DLOCKED_RECT locked;
+    Refused(managed->LockRect(0, &locked, nullptr, D3DLOCK_DISCARD), "discard on a static texture");
+    Refused(managed->LockRect(0, &locked, nullptr, D3DLOCK_NOOVERWRITE), "no-overwrite on a texture");
+
+    DWORD value = 0;
+    device.CreatedWith(D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE);
+    Refused(device.GetRenderState(D3DRS_LIGHTING, &value), "a state read on a pure device");
+    device.CreatedWith(D3DCREATE_HARDWARE_VERTEXPROCESSING);
+    Allowed(device.GetRenderState(D3DRS_LIGHTING, &value), "a state read on a device that is not pure");
+
+    // Each thing of the default pool or the swap chain alone blocks a Reset. A refused Reset
+    // leaves the device waiting for a good one, with nothing else allowed meanwhile.
+    Refused(ResetWindowed(), "a reset with a default-pool buffer alive");
+    EXPECT_EQ(device.TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    EXPECT_EQ(device.Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    Refused(device.SetRenderState(D3DRS_LIGHTING, FALSE), "a call after a refused reset");
+    Refused(device.CreateVertexBuffer(64, 0, 0, D3DPOOL_MANAGED, &unmade, nullptr), "a creation after it");
+    dynamic.Reset();
+    Allowed(ResetWindowed(), "a reset with nothing of the default pool alive");
+    EXPECT_EQ(device.TestCooperativeLevel(), S_OK);
+    Allowed(device.SetRenderState(D3DRS_LIGHTING, FALSE), "a call after a good reset");
+
+    ComPtr<IDirect3DTexture9> defaultTexture;
+    Allowed(device.CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &defaultTexture, nullptr), "texture");
+    Refused(ResetWindowed(), "a reset with a default-pool texture alive");
+    defaultTexture.Reset();
+    Allowed(ResetWindowed(), "the texture released");
+
+    ComPtr<IDirect3DStateBlock9> block;
+    Allowed(device.CreateStateBlock(D3DSBT_ALL, &block), "state block");
+    Refused(ResetWindowed(), "a reset with a state block alive");
+    block.Reset();
+    Allowed(ResetWindowed(), "the state block released");
+
+    ComPtr<IDirect3DSurface9> backBuffer;
+    Allowed(device.GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), "back buffer");
+    D3DSURFACE_DESC desc{};
+    EXPECT_EQ(backBuffer->GetDesc(&desc), S_OK);
+    EXPECT_EQ(desc.Width, kSmallSide);
+    Refused(ResetWindowed(), "a reset with the back buffer held");
+    backBuffer.Reset();
+    Allowed(ResetWindowed(), "the back buffer released");
+
+    ComPtr<IDirect3DSurface9> target;
+    Allowed(device.CreateRenderTarget(8, 8, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE, &target, nullptr),
+            "render target");
+    Refused(ResetWindowed(), "a reset with a render target alive");
+    target.Reset();
+    Allowed(ResetWindowed(), "the render target released");
+
+    // Without a real device the stand-in's own back buffer blocks the Reset while it is held.
+    FakeDevice bare;
+    ComPtr<IDirect3DSurface9> bareBackBuffer;
+    ASSERT_EQ(bare.GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &bareBackBuffer), S_OK);
+    D3DPRESENT_PARAMETERS parameters{};
+    EXPECT_EQ(bare.Reset(&parameters), D3DERR_INVALIDCALL) << "a reset with the back buffer held";
+    EXPECT_EQ(bare.Refusals(), 1);
+    bareBackBuffer.Reset();
+    EXPECT_EQ(bare.Reset(&parameters), S_OK);
+}
+
+TEST_F(OverRealDevice, StreamBufferRoundsNeverLockVerticesADrawMayStillRead)
+{
+    constexpr UINT kBig = 16, kSmall = 12; // two vertex strides, as the font and the picture use
+    CStreamBuffer stream(10 * kBig);
+    ASSERT_EQ(stream.OnDeviceReset(&device), S_OK);
+    struct Step {
+        UINT count, stride, used, firstVertex;
+    };
+    const Step steps[] = {
+        {4, kBig, 4, 0},   // the first lock starts a round
+        {4, kBig, 3, 4},   // behind it; one vertex left unused
+        {3, kBig, 3, 7},   // right behind the used ones, up to the very end
+        {2, kBig, 2, 0},   // no room left: a new round
+        {3, kSmall, 3, 3}, // on a whole vertex of its own stride, behind the 32 bytes used
+        {5, kBig, 5, 5},   // rounded up again to a whole vertex of 16 bytes: ends at the end
+        {1, kBig, 1, 0},   // a new round
+    };
+    for (const Step& step : steps) {
+        void* vertices = nullptr;
+        UINT first = ~0u;
+        ASSERT_EQ(stream.Lock(step.count, step.stride, &vertices, first), S_OK) << step.firstVertex;
+        EXPECT_EQ(first, step.firstVertex);
+        std::memset(vertices, 0, step.count * step.stride);
+        EXPECT_EQ(stream.Unlock(step.used), S_OK);
+        DrawPoints(stream.Buffer(), first, step.used, step.stride);
+    }
+    EXPECT_EQ(device.Refusals(), 0) << "a lock reached vertices a draw may still read";
+    void* vertices = nullptr;
+    UINT first = 0;
+    EXPECT_EQ(stream.Lock(11, kBig, &vertices, first), E_INVALIDARG) << "more than the buffer holds";
+    stream.OnDeviceLost();
+    EXPECT_EQ(device.ResetBlockers(), 0);
 }

@@ -119,7 +119,7 @@ protected:
 /// The game on a device stand-in over the real device; once it runs, its device fails.
 class FailingGameApp : public CApp {
 public:
-    enum class Fault { ResetAfterResize, SwitchBackFromFullScreen, ResetWhilePresetsOpen };
+    enum class Fault { ResetAfterResize, SwitchBackFromFullScreen, ResetWhilePresetsOpen, DriverFailsInAFrame };
     static constexpr DWORD kPatienceMs = 10000; ///< after that the test closes the game itself
 
     FailingGameApp(Fault fault, const RegistrySandbox& key) : fault(fault), key(key)
@@ -171,6 +171,12 @@ private:
     {
         start = GetTickCount();
         if (fault == Fault::ResetAfterResize) return FailResetOnResize();
+        if (fault == Fault::DriverFailsInAFrame) {
+            // The next frame meets the failed driver; no new device can be made either.
+            hal.DriverFails();
+            d3d.devices.clear();
+            return;
+        }
         if (fault == Fault::ResetWhilePresetsOpen) {
             // The resize reaches the form from inside the dialog's loop.
             shell_test::RunDialogScript(
@@ -190,6 +196,7 @@ private:
     void FailResetOnResize()
     {
         hal.resetResult = E_FAIL;
+        d3d.devices.clear(); // nor can a new device be made
         SetWindowPos(frameWindow, nullptr, 0, 0, 420, 330, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
@@ -276,7 +283,8 @@ TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
     using Fault = FailingGameApp::Fault;
     for (auto [fault, name] : {std::pair{Fault::ResetAfterResize, "windowed"},
                                std::pair{Fault::SwitchBackFromFullScreen, "full screen"},
-                               std::pair{Fault::ResetWhilePresetsOpen, "Presets open"}}) {
+                               std::pair{Fault::ResetWhilePresetsOpen, "Presets open"},
+                               std::pair{Fault::DriverFailsInAFrame, "failed driver"}}) {
         SCOPED_TRACE(name);
         RegistrySandbox key("FatalClose");
         key.PutDword("ShowNameDlg", 0);

@@ -242,7 +242,7 @@ TEST_F(TimedAttemptTest, LostDeviceIsWaitedOutAndTheAttemptGoesOn)
 {
     PrepareSettings(key);
     Microsoft::WRL::ComPtr<IDirect3D9> system;
-    system.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    *system.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION); // takes over its one reference
     ASSERT_TRUE(system);
     FakeDirect3D standInD3d = FakeDirect3D::SingleHalAdapter();
     standInD3d.real = system.Get();
@@ -269,12 +269,9 @@ TEST_F(TimedAttemptTest, LostDeviceIsWaitedOutAndTheAttemptGoesOn)
     const std::vector<TurnCode> history = form->turns.TurnHistory;
     ASSERT_EQ(history.size(), 2u);
 
-    // The screen is locked: Windows keeps the device for three looks, then wants it reset and
-    // refuses the first reset. The player resizes the window meanwhile.
-    hal.presentResults = {D3DERR_DEVICELOST};
-    hal.cooperativeLevels = {D3DERR_DEVICELOST, D3DERR_DEVICELOST, D3DERR_DEVICELOST, D3DERR_DEVICENOTRESET,
-                             D3DERR_DEVICENOTRESET};
-    hal.resetResults = {D3DERR_DEVICELOST};
+    // The screen is locked: Windows takes the device away, and when it gives it back refuses the
+    // first reset. The player resizes the window meanwhile.
+    hal.Lose();
     RenderFrames(*form, 1);
     ASSERT_TRUE(form->deviceLost);
     SetWindowPos(frame->Handle(), nullptr, 0, 0, 360, 300, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -285,11 +282,16 @@ TEST_F(TimedAttemptTest, LostDeviceIsWaitedOutAndTheAttemptGoesOn)
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(form->RenderStep()) << "nothing to draw: the idle step waits";
     EXPECT_EQ(hal.presentCalls, offered);
-    for (int i = 0; i < 5 && hal.presentCalls == offered; ++i)
-        RenderFrames(*form, 1);
+    hal.GiveBack();
+    hal.resetResults = {D3DERR_DEVICELOST};
+    RenderFrames(*form, 1);
+    EXPECT_FALSE(form->RenderStep()) << "lost again";
+    hal.GiveBack();
+    RenderFrames(*form, 1);
 
     EXPECT_EQ(hal.resetCalls, 2);
     EXPECT_TRUE(form->RenderStep());
+    EXPECT_GT(hal.presentCalls, offered);
     RECT client;
     GetClientRect(form->mainWindow, &client);
     EXPECT_EQ(form->backBufferDesc.Width, static_cast<UINT>(client.right)) << "the size of the resize";
@@ -298,8 +300,23 @@ TEST_F(TimedAttemptTest, LostDeviceIsWaitedOutAndTheAttemptGoesOn)
     EXPECT_EQ(form->turns.TurnHistory, history);
     EXPECT_TRUE(form->modes.State().StopwatchRunning);
     EXPECT_EQ(form->modes.StopwatchText(), "00:00:40");
+
+    // The graphics driver fails (updated or reset by Windows while playing): one new device, and
+    // the same attempt goes on.
+    hal.DriverFails();
+    now += 5;
+    const int beforeFailure = hal.presentCalls;
+    RenderFrames(*form, 2);
+    EXPECT_EQ(standInD3d.createCalls.size(), 2u) << "created anew";
+    EXPECT_GT(hal.presentCalls, beforeFailure + 1) << "frames reach the window again";
+    EXPECT_EQ(std::memcmp(form->cube.CurrentArrangement().data(), arrangement.data(), sizeof arrangement), 0);
+    EXPECT_EQ(form->turns.TurnHistory, history);
+    EXPECT_TRUE(form->modes.State().StopwatchRunning);
+    EXPECT_EQ(form->modes.StopwatchText(), "00:00:45");
+    EXPECT_EQ(hal.Refusals(), 0) << "calls the documentation does not allow";
     EXPECT_TRUE(boxes.Boxes().empty());
     EndGame();
+    EXPECT_EQ(system.Reset(), 0u) << "the Direct3D object left behind";
 }
 
 } // namespace
@@ -355,21 +372,35 @@ TEST_F(TimedAttemptTest, FormLivesOnAPureDeviceWithoutReadingStateBack)
     const int afterFullScreen = pure.pictureDraws;
     EXPECT_GT(afterFullScreen, afterRecreation) << "after full screen and back";
 
-    // Lost in a window: lost for two polls, then it can be reset (marked here, so that no frame
-    // is drawn before the loss shows).
-    pure.presentResult = D3DERR_DEVICELOST;
-    pure.cooperativeLevel = D3DERR_DEVICELOST;
-    form->deviceLost = true;
-    const int resets = pure.resetCalls;
-    RenderFrames(*form, 2);
-    pure.cooperativeLevel = D3DERR_DEVICENOTRESET;
-    RenderFrames(*form, 1);
-    EXPECT_EQ(pure.pictureDraws, afterFullScreen) << "nothing is drawn on a lost device";
-    EXPECT_EQ(pure.resetCalls, resets + 1);
-    pure.presentResult = S_OK;
-    pure.cooperativeLevel = S_OK;
+    // Alt+Tab away from full screen: Windows loses the device and minimises its window; the game
+    // comes back in its window, and goes full screen again when asked.
+    ASSERT_EQ(form->SwitchFullScreen(), S_OK);
     RenderFrames(*form, 3);
-    EXPECT_GT(pure.pictureDraws, afterFullScreen) << "after the lost device was reset";
+    pure.FocusLeaves();
+    RenderFrames(*form, 3);
+    EXPECT_TRUE(form->windowed) << "back in its window";
+    EXPECT_FALSE(IsWindowVisible(form->focusWindow));
+    const int afterAltTab = pure.pictureDraws;
+    EXPECT_GT(afterAltTab, afterFullScreen) << "drawn in the window after Alt+Tab";
+    ASSERT_EQ(form->SwitchFullScreen(), S_OK);
+    EXPECT_FALSE(IsIconic(form->focusWindow));
+    EXPECT_TRUE(IsWindowVisible(form->focusWindow));
+    RenderFrames(*form, 3);
+    const int fullScreenAgain = pure.pictureDraws;
+    EXPECT_GT(fullScreenAgain, afterAltTab) << "drawn in full screen again";
+    ASSERT_EQ(form->SwitchFullScreen(), S_OK);
+
+    // Lost in a window for two polls, then it can be reset.
+    pure.Lose();
+    const int resets = pure.resetCalls;
+    RenderFrames(*form, 3);
+    const int whileLost = pure.pictureDraws;
+    pure.GiveBack();
+    RenderFrames(*form, 1);
+    EXPECT_EQ(pure.pictureDraws, whileLost) << "nothing is drawn on the call that resets";
+    EXPECT_EQ(pure.resetCalls, resets + 1);
+    RenderFrames(*form, 3);
+    EXPECT_GT(pure.pictureDraws, whileLost) << "after the lost device was reset";
 
     EXPECT_EQ(pure.Refusals(), 0) << "state reads or calls the documentation does not allow";
     EXPECT_TRUE(boxes.Boxes().empty());

@@ -8,12 +8,16 @@
 // - D3DLOCK_DISCARD or D3DLOCK_NOOVERWRITE on a buffer made without D3DUSAGE_DYNAMIC (whatever
 //   the pool: a managed buffer cannot be dynamic), and DISCARD together with READONLY;
 // - D3DLOCK_READONLY on a D3DUSAGE_WRITEONLY buffer (Windows gives such a read no defined data);
-// - D3DLOCK_DISCARD on a texture made without D3DUSAGE_DYNAMIC, D3DLOCK_NOOVERWRITE on any texture.
+// - D3DLOCK_DISCARD on a texture made without D3DUSAGE_DYNAMIC, D3DLOCK_NOOVERWRITE on any texture;
+// - D3DLOCK_NOOVERWRITE on bytes of a dynamic vertex buffer that a DrawPrimitive has read since
+//   the buffer's last discard (the draw may still be reading them: the flag's promise is broken).
 
 #include <d3d9.h>
 #include <wrl/client.h>
 
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace stand_in {
 
@@ -22,6 +26,9 @@ struct Ledger {
     int resetBlockers = 0;               ///< default-pool resources and state blocks alive
     int refusals = 0;                    ///< calls refused for breaking a documented rule
     std::map<const void*, void*> realOf; ///< the real object behind each wrapper alive
+    const void* streamSource = nullptr;  ///< the wrapper set as stream 0, while it lives
+    UINT streamOffset = 0;
+    UINT streamStride = 0;
 
     HRESULT Refuse()
     {
@@ -65,6 +72,7 @@ public:
     {
         real.Reset();
         ledger.realOf.erase(static_cast<Interface*>(this));
+        if (ledger.streamSource == static_cast<Interface*>(this)) ledger.streamSource = nullptr;
         if (blocksReset) --ledger.resetBlockers;
         device->Release();
     }
@@ -137,14 +145,39 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Lock(UINT offset, UINT size, void** data, DWORD flags) override
     {
-        if (!BufferLockAllowed(flags, usage)) return this->ledger.Refuse();
+        if (!BufferLockAllowed(flags, usage) || !NoteDynamicLock(offset, size, flags))
+            return this->ledger.Refuse();
         return this->real->Lock(offset, size, data, flags);
     }
     HRESULT STDMETHODCALLTYPE Unlock() override { return this->real->Unlock(); }
     HRESULT STDMETHODCALLTYPE GetDesc(Desc* desc) override { return this->real->GetDesc(desc); }
 
+    /// A draw read the bytes [start, end).
+    void NoteDrawn(UINT start, UINT end)
+    {
+        if (usage & D3DUSAGE_DYNAMIC) drawn.emplace_back(start, end);
+    }
+
 private:
+    /// False when a no-overwrite lock reaches into bytes drawn since the last discard (or plain
+    /// lock, which waits for the draws).
+    bool NoteDynamicLock(UINT offset, UINT size, DWORD flags)
+    {
+        if (!(usage & D3DUSAGE_DYNAMIC)) return true;
+        if (!(flags & D3DLOCK_NOOVERWRITE)) {
+            drawn.clear();
+            return true;
+        }
+        Desc desc{};
+        this->real->GetDesc(&desc);
+        const UINT end = size == 0 ? desc.Size : offset + size;
+        for (const auto& [start, stop] : drawn)
+            if (offset < stop && start < end) return false;
+        return true;
+    }
+
     DWORD usage;
+    std::vector<std::pair<UINT, UINT>> drawn; ///< [start, end) read by draws since the last discard
 };
 using VertexBufferWrapper = BufferWrapper<IDirect3DVertexBuffer9, D3DVERTEXBUFFER_DESC>;
 using IndexBufferWrapper = BufferWrapper<IDirect3DIndexBuffer9, D3DINDEXBUFFER_DESC>;
@@ -187,6 +220,28 @@ public:
 
 private:
     DWORD usage;
+};
+
+/// A surface of the device's own (back buffer, render target, depth buffer) or a default-pool
+/// one: alive, it blocks a Reset like a default-pool buffer does.
+class SurfaceWrapper : public ResourceWrapper<IDirect3DSurface9> {
+public:
+    SurfaceWrapper(IDirect3DDevice9* device, Ledger& ledger, IDirect3DSurface9* taken, bool blocksReset)
+        : ResourceWrapper(device, ledger, taken, blocksReset)
+    {
+    }
+    HRESULT STDMETHODCALLTYPE GetContainer(REFIID riid, void** container) override
+    {
+        return real->GetContainer(riid, container);
+    }
+    HRESULT STDMETHODCALLTYPE GetDesc(D3DSURFACE_DESC* desc) override { return real->GetDesc(desc); }
+    HRESULT STDMETHODCALLTYPE LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override
+    {
+        return real->LockRect(locked, rect, flags);
+    }
+    HRESULT STDMETHODCALLTYPE UnlockRect() override { return real->UnlockRect(); }
+    HRESULT STDMETHODCALLTYPE GetDC(HDC* dc) override { return real->GetDC(dc); }
+    HRESULT STDMETHODCALLTYPE ReleaseDC(HDC dc) override { return real->ReleaseDC(dc); }
 };
 
 /// State blocks hold device state that a Reset would leave stale: they must be gone before it.

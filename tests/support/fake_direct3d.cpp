@@ -129,7 +129,7 @@ HRESULT FakeDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWind
                                               parameters, found->second->real.ReleaseAndGetAddressOf());
         if (FAILED(hr)) return hr;
     }
-    found->second->Created(*parameters, flags);
+    found->second->Created(*parameters, flags, focusWindow);
     found->second->AddRef();
     *device = found->second;
     return S_OK;
