@@ -29,12 +29,13 @@ constexpr int kPointsPerInch = 72;
 // Spacing is this fraction of a space's height; the single-precision constant is widened unrounded.
 constexpr float kSpacingFactor = 0.3f;
 
-DWORD TextureSizeForHeight(DWORD height)
-{
-    if (height > 60) return 2048;
-    if (height > 30) return 1024;
-    return 512;
-}
+constexpr DWORD kSmallestTexture = 512;
+constexpr DWORD kLargestTexture = 16384; ///< no font of the game comes near it
+constexpr int kUnscaledPixelsPerInch = 96;
+/// A texture reduced to the device's limit draws the glyphs smaller; when rounding still leaves
+/// them too large for it, they shrink by this step until they fit.
+constexpr float kShrinkStep = 0.95f;
+constexpr int kShrinkAttempts = 16;
 
 wchar_t WideCharOf(unsigned char byte)
 {
@@ -91,7 +92,73 @@ class SelectedObject {
     HGDIOBJ previous;
 };
 
+HFONT CreateGlyphFont(const char* faceName, DWORD flags, int pixelHeight)
+{
+    wchar_t wideFace[CTextFont::kMaxFaceName + 1] = {};
+    MultiByteToWideChar(kCodePage1251, 0, faceName, -1, wideFace, CTextFont::kMaxFaceName + 1);
+    return CreateFontW(-pixelHeight, 0, 0, 0, (flags & CTextFont::TextBold) ? FW_BOLD : FW_NORMAL,
+                       (flags & CTextFont::TextItalic) ? TRUE : FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FF_ROMAN | VARIABLE_PITCH,
+                       wideFace);
+}
+
+/// A memory DC with the glyph font selected: what measures and draws the glyphs.
+class GlyphDc {
+  public:
+    GlyphDc(const char* faceName, DWORD flags, int pixelHeight)
+        : font(CreateGlyphFont(faceName, flags, pixelHeight)), selectedFont(dc.get(), font.get())
+    {
+        SetMapMode(dc.get(), MM_TEXT);
+    }
+    bool Valid() const { return dc.get() && font.get(); }
+    HDC get() const { return dc.get(); }
+
+  private:
+    MemoryDc dc;
+    GdiObject<HFONT> font;
+    SelectedObject selectedFont;
+};
+
 } // namespace
+
+/// Where each glyph goes in a texture of a given size: rows filled left to right, each glyph
+/// with the spacing on both sides.
+struct CTextFont::GlyphLayout {
+    SIZE extents[kGlyphCount] = {};
+    POINT origins[kGlyphCount] = {};
+    LONG spacing = 0;
+
+    void Measure(HDC dc)
+    {
+        SIZE space{};
+        GetTextExtentPoint32W(dc, L" ", 1, &space);
+        spacing = static_cast<LONG>(std::ceil(space.cy * static_cast<double>(kSpacingFactor)));
+        for (int c = kFirstGlyph; c <= kLastGlyph; ++c) {
+            const wchar_t letter = WideCharOf(GlyphByte(c));
+            GetTextExtentPoint32W(dc, &letter, 1, &extents[c - kFirstGlyph]);
+        }
+    }
+
+    /// Places the glyphs; true when every one lies inside the size × size texture.
+    bool Place(DWORD size)
+    {
+        const LONG edge = static_cast<LONG>(size);
+        LONG x = spacing;
+        LONG y = 0;
+        bool fits = true;
+        for (int i = 0; i < kGlyphCount; ++i) {
+            const SIZE& extent = extents[i];
+            if (x + extent.cx + spacing > edge) {
+                x = spacing;
+                y += extent.cy + 1;
+            }
+            origins[i] = {x, y};
+            fits = fits && x + extent.cx + spacing <= edge && y + extent.cy <= edge;
+            x += extent.cx + 2 * spacing;
+        }
+        return fits;
+    }
+};
 
 int CTextFont::GlyphIndex(unsigned char b)
 {
@@ -140,23 +207,66 @@ DWORD CTextFont::MaxTextureWidth(IDirect3DDevice9* dev) const
 HRESULT CTextFont::OnDeviceCreated(IDirect3DDevice9* newDevice)
 {
     device = newDevice;
-    textScale = 1.0f;
-    textureWidth = textureHeight = TextureSizeForHeight(fontHeight);
-
-    // A device without caps (0) keeps the wanted size; CreateTexture then decides.
-    const DWORD maxWidth = MaxTextureWidth(device);
-    if (maxWidth != 0 && textureWidth > maxWidth) {
-        textScale = static_cast<float>(maxWidth) / static_cast<float>(textureWidth);
-        textureWidth = textureHeight = maxWidth;
-    }
+    pixelsPerInch = PixelsPerInch();
+    HRESULT hr = ChooseTextureSize(MaxTextureWidth(device));
+    if (FAILED(hr)) return hr;
 
     texture.Reset();
-    HRESULT hr = device->CreateTexture(textureWidth, textureHeight, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED,
-                                       &texture, nullptr);
+    hr = device->CreateTexture(textureWidth, textureHeight, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &texture,
+                               nullptr);
     if (FAILED(hr)) return hr;
     hr = RenderGlyphTexture();
     if (FAILED(hr)) texture.Reset();
     return hr;
+}
+
+int CTextFont::PixelsPerInch() const
+{
+    const HDC screen = GetDC(nullptr);
+    const int perInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return perInch > 0 ? perInch : kUnscaledPixelsPerInch;
+}
+
+float CTextFont::DisplayScale() const
+{
+    if (pixelsPerInch <= 0) return 1.0f;
+    return static_cast<float>(pixelsPerInch) / static_cast<float>(kUnscaledPixelsPerInch);
+}
+
+int CTextFont::PixelHeight() const
+{
+    // The integer part of the scaled pixels per inch, as the glyphs have always been sized.
+    const int scaledPerInch = static_cast<int>(pixelsPerInch * textScale);
+    return MulDiv(static_cast<int>(fontHeight), scaledPerInch, kPointsPerInch);
+}
+
+HRESULT CTextFont::ChooseTextureSize(DWORD maxWidth)
+{
+    textScale = 1.0f;
+    GlyphLayout layout;
+    {
+        GlyphDc dc(faceName, fontFlags, PixelHeight());
+        if (!dc.Valid()) return E_FAIL;
+        layout.Measure(dc.get());
+    }
+    DWORD size = kSmallestTexture;
+    while (!layout.Place(size) && size < kLargestTexture)
+        size *= 2;
+    textureWidth = textureHeight = size;
+
+    // A device without caps (0) keeps the wanted size; CreateTexture then decides.
+    if (maxWidth == 0 || size <= maxWidth) return S_OK;
+    textureWidth = textureHeight = maxWidth;
+    textScale = static_cast<float>(maxWidth) / static_cast<float>(size);
+    for (int attempt = 1;; ++attempt) {
+        GlyphDc dc(faceName, fontFlags, PixelHeight());
+        if (!dc.Valid()) return E_FAIL;
+        layout.Measure(dc.get());
+        if (layout.Place(maxWidth)) return S_OK;
+        if (attempt == kShrinkAttempts) return S_OK; // drawn as they are: most glyphs still fit
+        textScale *= kShrinkStep;
+    }
 }
 
 HRESULT CTextFont::OnDeviceDestroyed()
@@ -168,8 +278,8 @@ HRESULT CTextFont::OnDeviceDestroyed()
 
 HRESULT CTextFont::RenderGlyphTexture()
 {
-    MemoryDc dc;
-    if (!dc.get()) return E_FAIL;
+    GlyphDc dc(faceName, fontFlags, PixelHeight());
+    if (!dc.Valid()) return E_FAIL;
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -182,45 +292,27 @@ HRESULT CTextFont::RenderGlyphTexture()
     GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap.get() || !bits) return E_FAIL;
 
-    SetMapMode(dc.get(), MM_TEXT);
-    const int logPixelsY = static_cast<int>(GetDeviceCaps(dc.get(), LOGPIXELSY) * textScale);
-    const int height = MulDiv(static_cast<int>(fontHeight), logPixelsY, kPointsPerInch);
-
-    wchar_t wideFace[kMaxFaceName + 1] = {};
-    MultiByteToWideChar(kCodePage1251, 0, faceName, -1, wideFace, kMaxFaceName + 1);
-    GdiObject<HFONT> font(CreateFontW(-height, 0, 0, 0, (fontFlags & TextBold) ? FW_BOLD : FW_NORMAL,
-                                      (fontFlags & TextItalic) ? TRUE : FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                      FF_ROMAN | VARIABLE_PITCH, wideFace));
-    if (!font.get()) return E_FAIL;
-
     SelectedObject selectedBitmap(dc.get(), bitmap.get());
-    SelectedObject selectedFont(dc.get(), font.get());
     SetTextColor(dc.get(), RGB(255, 255, 255));
     SetBkColor(dc.get(), RGB(0, 0, 0));
     SetTextAlign(dc.get(), TA_TOP | TA_LEFT);
 
-    SIZE extent{};
-    GetTextExtentPoint32W(dc.get(), L" ", 1, &extent);
-    spacing = static_cast<DWORD>(std::ceil(extent.cy * static_cast<double>(kSpacingFactor)));
+    GlyphLayout layout;
+    layout.Measure(dc.get());
+    layout.Place(textureWidth);
+    spacing = static_cast<DWORD>(layout.spacing);
 
     const float size = static_cast<float>(textureWidth);
-    LONG x = static_cast<LONG>(spacing);
-    LONG y = 0;
     for (int c = kFirstGlyph; c <= kLastGlyph; ++c) {
         const wchar_t letter = WideCharOf(GlyphByte(c));
-        GetTextExtentPoint32W(dc.get(), &letter, 1, &extent);
-        if (x + extent.cx + static_cast<LONG>(spacing) > static_cast<LONG>(textureWidth)) {
-            x = static_cast<LONG>(spacing);
-            y += extent.cy + 1;
-        }
-        ExtTextOutW(dc.get(), x, y, ETO_OPAQUE, nullptr, &letter, 1, nullptr);
+        const POINT& at = layout.origins[c - kFirstGlyph];
+        const SIZE& extent = layout.extents[c - kFirstGlyph];
+        ExtTextOutW(dc.get(), at.x, at.y, ETO_OPAQUE, nullptr, &letter, 1, nullptr);
         GlyphRect& g = glyphs[c - kFirstGlyph];
-        g.left = static_cast<float>(x - static_cast<LONG>(spacing)) / size;
-        g.top = static_cast<float>(y) / size;
-        g.right = static_cast<float>(x + extent.cx + static_cast<LONG>(spacing)) / size;
-        g.bottom = static_cast<float>(y + extent.cy) / size;
-        x += extent.cx + 2 * static_cast<LONG>(spacing);
+        g.left = static_cast<float>(at.x - layout.spacing) / size;
+        g.top = static_cast<float>(at.y) / size;
+        g.right = static_cast<float>(at.x + extent.cx + layout.spacing) / size;
+        g.bottom = static_cast<float>(at.y + extent.cy) / size;
     }
     GdiFlush();
 
@@ -310,6 +402,15 @@ const CTextFont::GlyphRect* CTextFont::Glyph(int glyph) const
 {
     if (glyph < kFirstGlyph || glyph > kLastGlyph) return nullptr;
     return &glyphs[glyph - kFirstGlyph];
+}
+
+RECT CTextFont::GlyphTexels(int glyph) const
+{
+    const GlyphRect* g = Glyph(glyph);
+    if (!g || !texture) return {};
+    const float size = static_cast<float>(textureWidth);
+    return {std::lround(g->left * size), std::lround(g->top * size), std::lround(g->right * size),
+            std::lround(g->bottom * size)};
 }
 
 float CTextFont::GlyphWidth(int glyph) const

@@ -5,6 +5,9 @@
 // conversion from code page 1251, so Russian letters come out right whatever the system's ANSI
 // code page is. Wine serves "Times New Roman" with its metric-compatible serif face only when the
 // font request says roman, hence FF_ROMAN in the pitch-and-family.
+// The height is in points: the glyphs are drawn at the display's pixels per inch, and the texture
+// is the smallest square (512 at least) that holds every glyph at that size, so a scaled display
+// (150 %, 200 %) gets a larger texture rather than glyphs running off its edge.
 
 #include "framework/stream_buffer.h"
 
@@ -56,11 +59,17 @@ class CTextFont {
     float GlyphWidth(int glyph) const;
     DWORD TextureSize() const { return textureWidth; }
     float TextScale() const { return textScale; }
+    /// The glyph's place in the texture, in texels (empty before the texture is built).
+    RECT GlyphTexels(int glyph) const;
+    /// The drawn text's size relative to its size at 96 pixels per inch (1 on an unscaled display).
+    float DisplayScale() const;
     IDirect3DTexture9* GlyphTexture() const { return texture.Get(); }
 
   protected:
     /// The device's largest texture width (overridable where a rule depends on what a device reports).
     virtual DWORD MaxTextureWidth(IDirect3DDevice9* device) const;
+    /// The display's pixels per inch (overridable: a test's display is unscaled).
+    virtual int PixelsPerInch() const;
     /// Draws one batch of glyph triangles from the vertex buffer.
     virtual HRESULT DrawBatch(UINT triangleCount);
 
@@ -69,7 +78,13 @@ class CTextFont {
         float left, top, right, bottom;
     };
 
+    struct GlyphLayout;
+
+    /// Chooses the texture size and text scale in which every glyph fits the device's limit.
+    HRESULT ChooseTextureSize(DWORD maxWidth);
     HRESULT RenderGlyphTexture();
+    /// The glyphs' pixel height at the display's pixels per inch and the text scale.
+    int PixelHeight() const;
     HRESULT LockBatch(void** vertices);
     HRESULT RecordState(Microsoft::WRL::ComPtr<IDirect3DStateBlock9>& block);
     const GlyphRect* Glyph(int glyph) const;
@@ -85,6 +100,7 @@ class CTextFont {
     CStreamBuffer glyphStream;
     UINT batchStart = 0; ///< the first vertex of the batch being drawn
 
+    int pixelsPerInch = 0; ///< the display's, read when the texture is built
     DWORD textureWidth = 0;
     DWORD textureHeight = 0;
     float textScale = 1.0f;

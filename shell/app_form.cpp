@@ -27,6 +27,7 @@ public:
     {
         font.DrawString(x, y, colour, text.c_str(), flags);
     }
+    float TextWidth(const std::string& text) const override { return font.TextWidth(text.c_str()); }
 
 private:
     CTextFont& font;
@@ -343,7 +344,9 @@ void CAppForm::DrawOverlay()
     }
     D3DVIEWPORT9 viewport{};
     device->GetViewport(&viewport);
+    content.viewportWidth = static_cast<float>(viewport.Width);
     content.viewportHeight = static_cast<float>(viewport.Height);
+    content.scale = font.DisplayScale();
     FontSink sink(font);
     ::DrawOverlay(sink, content);
 }

@@ -2,6 +2,7 @@
 
 #include "shell/app_frame_wnd.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -14,6 +15,12 @@ delay_load_testing::Presenter presenter = nullptr;
 
 // Each substitute has its function's exact signature, so it is called correctly, and answers
 // as the function does when it fails.
+/// The dialogs then show the system's classic controls.
+BOOL WINAPI NoCommonControls(const INITCOMMONCONTROLSEX*)
+{
+    return FALSE;
+}
+
 BOOL WINAPI NoColourChooser(LPCHOOSECOLORW)
 {
     return FALSE;
@@ -59,6 +66,7 @@ struct Substitute {
 
 /// One for every function the delay-import definitions name.
 const Substitute kSubstitutes[] = {
+    {"InitCommonControlsEx", AsFarProc(NoCommonControls), false},
     {"ChooseColorW", AsFarProc(NoColourChooser), true},
     {"GetOpenFileNameW", AsFarProc(NoFileChooser), true},
     {"CommDlgExtendedError", AsFarProc(NoChooserError), false}, // asked only after a chooser, which told

@@ -1,7 +1,25 @@
 #include "shell/dialog.h"
 
+#include <commctrl.h>
+
+namespace {
+
+/// The manifest asks for version 6 of the common controls (the look of the player's Windows);
+/// its documentation wants them initialised before the first dialog uses them.
+void InitialiseDialogControls()
+{
+    static bool initialised = false;
+    if (initialised) return;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls); // a failure leaves the classic controls, which work as well
+    initialised = true;
+}
+
+} // namespace
+
 INT_PTR CDialog::DoModal(HWND owner)
 {
+    InitialiseDialogControls();
     return DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(templateId), owner, StaticDialogProc,
                            reinterpret_cast<LPARAM>(this));
 }

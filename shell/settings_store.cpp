@@ -28,8 +28,9 @@ constexpr DWORD kDefaultNumberRotate = 3;
 constexpr DWORD kOpaqueBlack = 0xFF000000;
 constexpr DWORD kDefaultPicture = 0;
 constexpr DWORD kDefaultFlagOn = 1;
-constexpr int kHalfFrameWidth = 350;
-constexpr int kHalfFrameHeight = 313;
+constexpr int kFrameWidth = 700;
+constexpr int kFrameHeight = 626;
+constexpr int kUnscaledPixelsPerInch = 96;
 
 // Edges are signed screen coordinates kept in DWORDs as their bit patterns.
 LONG ReadEdge(HKEY key, const char* name, LONG defaultValue)
@@ -39,15 +40,29 @@ LONG ReadEdge(HKEY key, const char* name, LONG defaultValue)
     return static_cast<LONG>(value);
 }
 
+int ScreenPixelsPerInch()
+{
+    const HDC screen = GetDC(nullptr);
+    const int perInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return perInch > 0 ? perInch : kUnscaledPixelsPerInch;
+}
+
+/// A frame side scaled to the display, never below its unscaled size nor beyond the screen.
+int ScaledSide(int side, int perInch, int screenSide)
+{
+    return std::max(side, std::min(MulDiv(side, perInch, kUnscaledPixelsPerInch), screenSide));
+}
+
 RECT ReadFrameRect(HKEY key)
 {
-    const int halfScreenWidth = GetSystemMetrics(SM_CXSCREEN) / 2;
-    const int halfScreenHeight = GetSystemMetrics(SM_CYSCREEN) / 2;
+    const RECT fallback = DefaultFrameRect({GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+                                           ScreenPixelsPerInch());
     RECT rect;
-    rect.left = ReadEdge(key, kLeft, halfScreenWidth - kHalfFrameWidth);
-    rect.top = ReadEdge(key, kTop, halfScreenHeight - kHalfFrameHeight);
-    rect.right = ReadEdge(key, kRight, halfScreenWidth + kHalfFrameWidth);
-    rect.bottom = ReadEdge(key, kBottom, halfScreenHeight + kHalfFrameHeight);
+    rect.left = ReadEdge(key, kLeft, fallback.left);
+    rect.top = ReadEdge(key, kTop, fallback.top);
+    rect.right = ReadEdge(key, kRight, fallback.right);
+    rect.bottom = ReadEdge(key, kBottom, fallback.bottom);
     return rect;
 }
 
@@ -96,6 +111,15 @@ RECT RestoredFrameRect(HWND frame, const RECT& fallback)
 }
 
 } // namespace
+
+RECT DefaultFrameRect(SIZE screen, int pixelsPerInch)
+{
+    const int width = ScaledSide(kFrameWidth, pixelsPerInch, screen.cx);
+    const int height = ScaledSide(kFrameHeight, pixelsPerInch, screen.cy);
+    const LONG left = screen.cx / 2 - width / 2;
+    const LONG top = screen.cy / 2 - height / 2;
+    return {left, top, left + width, top + height};
+}
 
 bool LoadSettings(Settings& settings, HKEY root, const char* path, HWND frame)
 {

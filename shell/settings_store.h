@@ -27,6 +27,11 @@ struct Settings {
     ChampionTable championTable;
 };
 
+/// The frame's rectangle at the first start: 700 × 626 in the middle of a `screen` of 96 pixels per
+/// inch, larger in proportion on a scaled display (as large as the screen at most), so the window
+/// shows the cube and its texts at the same size on the desk as on an unscaled display.
+RECT DefaultFrameRect(SIZE screen, int pixelsPerInch);
+
 /// Reads every value under root\path (created if missing), using the defaults for missing or
 /// unusable values, and gives `frame` (if any) the stored restored rectangle, hidden. A missing
 /// picture file turns ColorBG black. Returns false, changing nothing, if the key cannot be opened.

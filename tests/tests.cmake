@@ -64,6 +64,8 @@ foreach(script ${E2E_SCENARIOS})
 endforeach()
 # Two solves of a full scramble, click by click: minutes on a loaded machine.
 set_tests_properties(e2e_timed_solve_e2e e2e_d3d9dll_timed_solve_e2e PROPERTIES TIMEOUT 900)
+# Two starts, the second on a display scaled to 150 %, with four trips to full screen.
+set_tests_properties(e2e_play_e2e e2e_d3d9dll_play_e2e PROPERTIES TIMEOUT 600)
 
 # The zip for Windows players against the game folder it is made from; the setup program
 # installed, played and uninstalled under Wine on the test display.

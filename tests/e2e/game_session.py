@@ -19,6 +19,7 @@ import time
 
 TITLE = "Головоломка Кубик Тессара"
 SETTINGS_KEY = r"HKCU\Software\Tessaron"
+DISPLAY_KEY = r"HKCU\Control Panel\Desktop"  # LogPixels: the display's pixels per inch
 # Set in the tests' prefixes only: without a window manager Wine draws the frames itself and
 # follows the focus xdotool gives a window.
 DRIVING_VALUES = ("Decorated", "UseTakeFocus")
@@ -155,6 +156,8 @@ class GameSession:
         self._start_server()
         if self.d3d9_dll:
             self.wine("reg", "add", r"HKCU\Software\Wine\DllOverrides", "/v", "d3d9", "/d", "native", "/f")
+        if self._display_scaled():
+            self.unscaled_display()  # left behind by a scenario that was ended during a scaled step
 
     def _start_server(self):
         subprocess.run(["wineserver", "-p"], env=self.env, check=False, stdin=subprocess.DEVNULL,
@@ -189,6 +192,16 @@ class GameSession:
             if not (os.path.exists(installed) and filecmp.cmp(self.d3d9_dll, installed, shallow=False)):
                 shutil.copyfile(self.d3d9_dll, installed)
         self.env = _env(self.prefix, self.d3d9_dll)
+
+    def _display_scaled(self):
+        """Whether this prefix's user registry (as last saved) sets the display's pixels per inch."""
+        try:
+            with open(os.path.join(self.prefix, "user.reg"), "rb") as reg:
+                text = reg.read().decode("utf-8", errors="replace")
+        except OSError:
+            return False
+        section = re.search(r"^\[Control Panel\\\\Desktop\][^\n]*\n(.*?)(?:\n\n|\Z)", text, re.M | re.S)
+        return bool(section and '"LogPixels"' in section.group(1))
 
     @contextlib.contextmanager
     def player_desktop(self):
@@ -278,6 +291,19 @@ class GameSession:
         out = self.wine("reg", "query", r"HKLM\System\CurrentControlSet\Control\Nls\CodePage", "/v", "ACP").stdout
         found = re.search(rb"ACP\s+REG_SZ\s+(\d+)", out)
         return int(found.group(1)) if found else None
+
+    @contextlib.contextmanager
+    def display_scale(self, per_inch):
+        """While the block runs, programs started in this prefix see a display of `per_inch`
+        pixels per inch (144 is 150 %), as winecfg's setting makes them; unscaled again after."""
+        self.wine("reg", "add", DISPLAY_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(per_inch), "/f")
+        try:
+            yield
+        finally:
+            self.unscaled_display()
+
+    def unscaled_display(self):
+        self.wine("reg", "delete", DISPLAY_KEY, "/v", "LogPixels", "/f", check=False)
 
     def delete_settings(self):
         self.wine("reg", "delete", SETTINGS_KEY, "/f", check=False)

@@ -6,7 +6,9 @@ Alt+Enter in the window switches to full screen again, where two clicks turn lay
 "Шаг обратно" in the window undoes. A window moved before the trip (with and without a window
 manager) comes back with the 3D area filling the form. After a right drag and a wheel notch
 a click near a face's edge, found on the picture, turns the layer under the cursor towards
-that edge, and Alt+F4 ends the game with its settings written."""
+that edge, and Alt+F4 ends the game with its settings written. Started again on a display
+scaled to 150 %, the overlay's rows stay apart and clicks still turn the facet under the
+pointer in the window and in full screen."""
 
 import subprocess
 import time
@@ -29,7 +31,8 @@ def full_screen(picture):
     """Full screen covers the frame's caption with the dark scene (Xvfb has no desktop that
     repaints the rest of the screen, so only the frame's place tells) and shows the key help."""
     fx, fy, fw, fh = FRAME
-    caption = picture.count((fx + 200, fy + 4, fx + fw - 80, fy + 20), lambda p: max(p) > 90, step=3)
+    # Where the caption's title ends, left of the champion list's rows at 150 %.
+    caption = picture.count((fx + 200, fy + 4, fx + 400, fy + 20), lambda p: max(p) > 90, step=3)
     help_text = picture.count((15, 640, 320, 750), lambda p: min(p) > 200)
     return caption < 20 and help_text > 300
 
@@ -219,6 +222,91 @@ def turn_in_moved_view(s, view):
             "white stickers arrived at %s, %s sticker steps beyond" % (point, arrived, along))
 
 
+def text_bands(picture, box, joined=2):
+    """The runs of rows in `box` that hold white text, as (top, bottom) pairs, top first; runs
+    at most `joined` rows apart are one (a thin stroke of a letter can fade between them)."""
+    x0, y0, x1, y1 = box
+    bands = []
+    for y in range(y0, y1):
+        if any(min(picture.at(x, y)) > 200 for x in range(x0, x1)):
+            if bands and bands[-1][1] >= y - 1 - joined:
+                bands[-1] = (bands[-1][0], y)
+            else:
+                bands.append((y, y))
+    return bands
+
+
+def lit_runs(picture, band, x0, x1, gap):
+    """Stretches of columns holding white text in the rows of `band`, split where at least
+    `gap` columns hold none."""
+    columns = [x for x in range(x0, x1) if any(min(picture.at(x, y)) > 200 for y in range(band[0], band[1] + 1))]
+    runs = []
+    for x in columns:
+        if runs and x - runs[-1][1] < gap:
+            runs[-1] = (runs[-1][0], x)
+        else:
+            runs.append((x, x))
+    return runs
+
+
+def background_area(picture, frame):
+    """The 3D area as the background-coloured rectangle inside the frame, found from a column
+    right of every text and a row above them. (Wine draws larger caption buttons on a scaled
+    display, where the menu band is not found past them.)"""
+    fx, fy, fw, fh = frame
+    column, middle = fx + fw - 15, fy + fh // 2
+
+    def extent(start, step, inside, at):
+        while inside(start + step) and is_background(at(start + step)):
+            start += step
+        return start
+
+    top = extent(middle, -1, lambda y: y > fy, lambda y: picture.at(column, y))
+    bottom = extent(middle, 1, lambda y: y < fy + fh - 1, lambda y: picture.at(column, y))
+    row = top + 3
+    left = extent(column, -1, lambda x: x > fx, lambda x: picture.at(x, row))
+    right = extent(column, 1, lambda x: x < fx + fw - 1, lambda x: picture.at(x, row))
+    return left, top, right - left + 1, bottom - top + 1
+
+
+def scaled_display(s):
+    """At 150 % (144 pixels per inch, the display's setting in the prefix): the player block's
+    four rows and the list's title and header are apart, texts in one row do not run together,
+    and a click turns the facet under the pointer, in the window and in full screen, where the
+    five key-help rows are apart too."""
+    global FRAME
+    session = s.session
+    s.start_game()
+    FRAME = s.frame
+    picture = s.wait_still()
+    vx, vy, vw, vh = view = s.view = background_area(picture, s.frame)
+    s.check(vw > 200 and vh > 150, "no 3D area found in the frame %s: %s" % (s.frame, view))
+    overlay_bottom = vy + 165  # below the player block's fourth row at 150 %
+    player = text_bands(picture, (vx + 20, vy + 10, vx + 160, overlay_bottom))
+    s.check(len(player) == 4 and all(b[1] - b[0] >= 12 for b in player),
+            "the player block's rows at 150 %%: %s" % player)
+    # The list's right-aligned column, right of the cube: its title and header, beside the
+    # player block or (in a window too narrow for both) below it.
+    listed = text_bands(picture, (vx + vw - 100, vy + 10, vx + vw - 25, vy + 270))
+    s.check(len(listed) == 2 and all(b[1] - b[0] >= 12 for b in listed),
+            "the champion list's title and header rows at 150 %%: %s" % listed)
+    for band in listed:
+        if any(band[0] <= p[1] and p[0] <= band[1] for p in player):
+            runs = lit_runs(picture, band, vx + 10, vx + vw - 10, gap=15)
+            s.check(len(runs) >= 2, "the texts of rows %s run together at 150 %%: %s" % (band, runs))
+    cube_box = (vx + 100, vy + 270, vx + vw - 100, vy + vh - 20)
+    s.press_until_changed(project(TARGET_1, view), picture, cube_box, "the click on target 1 turned nothing at 150 %")
+
+    session.key("alt+Return", hold=0.15)
+    wait_full_screen(s, "scaled-full", timeout=20)
+    full = s.wait_still()
+    help_rows = text_bands(full, (25, SCREEN[3] - 200, 200, SCREEN[3]))
+    s.check(len(help_rows) == 5, "the key help's rows at 150 %%: %s" % help_rows)
+    clicks_in_full_screen(s, full)
+    leave_full_screen(s)
+    s.exit_game()
+
+
 def body(s):
     session = s.session
     s.step("start with a scramble length of 3 on a dark blue background")
@@ -318,6 +406,11 @@ def body(s):
             ([stored.get(k) for k in ("Left", "Top", "Width", "Height")], s.frame))
     s.check((stored.get("NumberRotate"), stored.get("ColorBG"), stored.get("Picture")) == (3, BACKGROUND, 0),
             "stored settings %s" % stored)
+
+    s.step("at 150 %: the overlay's rows apart and a click turning the facet under the pointer, in the window "
+           "and in full screen")
+    with session.display_scale(144):
+        scaled_display(s)
 
 
 if __name__ == "__main__":

@@ -16,9 +16,7 @@ import time
 from game_session import (SPLASH_SIZE, TITLE, GameSession, MapWatcher, Scenario, centre_offset, champion_block,
                           copy_game, list_rows, typeable)
 
-# Basic colour swatches of the colour dialog: first one's centre and the grid's spacing.
-SWATCH_ORIGIN = (19, 53)
-SWATCH_STEP = (26, 23)
+SWATCH_RGB = (0, 0, 255)  # the colour dialog's pure blue basic swatch
 PICTURE_RGB = (48, 192, 80)
 PICTURE_FOLDER, PICTURE_FILE = "Фоновые картинки", "фон.bmp"
 PICTURE_PATH_END = "\\%s\\%s" % (PICTURE_FOLDER, PICTURE_FILE)
@@ -38,6 +36,16 @@ def start_and_look(s):
     s.start_game()
     picture = s.shot("started")
     return picture, s.locate_view(picture)
+
+
+def blue_swatch(s, dialog):
+    """The middle of the blue basic swatch, found on the colour dialog's picture (its grid's
+    spacing follows the dialog font, which the common controls' version changes)."""
+    dx, dy, dw, dh = dialog
+    picture = s.wait_picture(lambda p: p.count((dx, dy, dx + dw, dy + dh // 2), lambda c: c == SWATCH_RGB) > 20,
+                             "no blue swatch in the colour dialog")
+    blue = [(x, y) for y in range(dy, dy + dh // 2) for x in range(dx, dx + dw) if picture.at(x, y) == SWATCH_RGB]
+    return sum(x for x, _ in blue) // len(blue), sum(y for _, y in blue) // len(blue)
 
 
 def open_dialog(s, menu_row, title):
@@ -192,8 +200,7 @@ def body(s):
 
     s.step("\"Цвет фона\": a blue swatch, OK")
     dialog = open_dialog(s, 0, "Color")
-    dx, dy, _, _ = session.geometry(dialog)
-    swatch = (dx + SWATCH_ORIGIN[0] + 4 * SWATCH_STEP[0], dy + SWATCH_ORIGIN[1] + 3 * SWATCH_STEP[1])
+    swatch = blue_swatch(s, session.geometry(dialog))
     chosen = s.shot("colour-dialog").at(*swatch)
     s.check(max(chosen) > 100 and chosen != background_at(picture, view), "odd swatch colour %s" % (chosen,))
     session.click(*swatch)

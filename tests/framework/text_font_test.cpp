@@ -14,11 +14,12 @@ constexpr UINT kWidth = 320;
 constexpr UINT kHeight = 120;
 constexpr DWORD kWhite = 0xFFFFFFFF;
 
-/// The game's font with an observable flush and an optional texture-width limit.
+/// The game's font with an observable flush, an optional texture-width limit and the display's
+/// pixels per inch (96 unless a test scales the display).
 class ObservedFont : public CTextFont {
   public:
-    explicit ObservedFont(DWORD height = 14, DWORD widthLimit = 0)
-        : CTextFont("Times New Roman", height, TextBold), widthLimit(widthLimit)
+    explicit ObservedFont(DWORD height = 14, DWORD widthLimit = 0, int perInch = 96)
+        : CTextFont("Times New Roman", height, TextBold), widthLimit(widthLimit), perInch(perInch)
     {
     }
     std::vector<UINT> batches;
@@ -28,6 +29,7 @@ class ObservedFont : public CTextFont {
     {
         return widthLimit ? widthLimit : CTextFont::MaxTextureWidth(device);
     }
+    int PixelsPerInch() const override { return perInch; }
     HRESULT DrawBatch(UINT triangleCount) override
     {
         batches.push_back(triangleCount);
@@ -36,7 +38,25 @@ class ObservedFont : public CTextFont {
 
   private:
     DWORD widthLimit;
+    int perInch;
 };
+
+/// Every glyph lies inside the texture and no two glyphs share a texel.
+void ExpectGlyphsInsideTheTexture(const CTextFont& font, const char* what)
+{
+    const LONG size = static_cast<LONG>(font.TextureSize());
+    for (int c = CTextFont::kFirstGlyph; c <= CTextFont::kLastGlyph; ++c) {
+        const RECT g = font.GlyphTexels(c);
+        ASSERT_TRUE(g.left >= 0 && g.top >= 0 && g.right <= size && g.bottom <= size && g.bottom > g.top)
+            << what << ": glyph " << c << " at " << g.left << "," << g.top << "-" << g.right << "," << g.bottom
+            << " in a texture of " << size;
+        for (int d = CTextFont::kFirstGlyph; d < c; ++d) {
+            const RECT h = font.GlyphTexels(d);
+            const bool apart = g.top >= h.bottom || h.top >= g.bottom || g.left >= h.right || h.left >= g.right;
+            ASSERT_TRUE(apart) << what << ": glyphs " << d << " and " << c << " overlap";
+        }
+    }
+}
 
 class TextFontTest : public testing::Test {
   protected:
@@ -112,8 +132,9 @@ TEST(TextFontGlyphs, Windows1251BytesMapToTheGlyphTable)
         EXPECT_EQ(CTextFont::GlyphIndex(CTextFont::GlyphByte(c)), c) << c;
 }
 
-TEST_F(TextFontTest, TextureSizeFollowsTheHeightAndTheDeviceLimit)
+TEST_F(TextFontTest, TextureHoldsEveryGlyphAtTheDisplaysPixelsPerInch)
 {
+    // Unscaled, the game's font keeps its 512 texture; larger fonts get larger ones.
     ObservedFont small(14), medium(31), large(61);
     Start(small);
     Start(medium);
@@ -122,6 +143,23 @@ TEST_F(TextFontTest, TextureSizeFollowsTheHeightAndTheDeviceLimit)
     EXPECT_EQ(medium.TextureSize(), 1024u);
     EXPECT_EQ(large.TextureSize(), 2048u);
     EXPECT_FLOAT_EQ(small.TextScale(), 1.0f);
+    EXPECT_FLOAT_EQ(small.DisplayScale(), 1.0f);
+    ExpectGlyphsInsideTheTexture(small, "96 per inch");
+    ExpectGlyphsInsideTheTexture(large, "61 points");
+
+    // At 150 % and 200 % the glyphs are drawn at the display's size, and all of them still fit.
+    const char text[] = "\xD0\xE5\xEA\xEE\xF0\xE4\xF1\xEC\xE5\xED\xFB \xFF"; // Рекордсмены я
+    for (int perInch : {144, 192}) {
+        ObservedFont scaled(14, 0, perInch);
+        Start(scaled);
+        const std::string what = std::to_string(perInch) + " per inch";
+        ExpectGlyphsInsideTheTexture(scaled, what.c_str());
+        EXPECT_FLOAT_EQ(scaled.TextScale(), 1.0f) << what;
+        EXPECT_FLOAT_EQ(scaled.DisplayScale(), perInch / 96.0f) << what;
+        EXPECT_NEAR(scaled.TextWidth(text), small.TextWidth(text) * perInch / 96.0f,
+                    small.TextWidth(text) * 0.1f)
+            << what;
+    }
 
     ObservedFont limited(14, 256);
     Start(limited);
@@ -132,13 +170,15 @@ TEST_F(TextFontTest, TextureSizeFollowsTheHeightAndTheDeviceLimit)
     EXPECT_EQ(desc.Width, 256u);
     EXPECT_EQ(desc.Format, D3DFMT_A4R4G4B4);
 
+    ExpectGlyphsInsideTheTexture(limited, "limited to 256");
+
     // Glyphs of the halved texture are drawn at twice their texel size: about as wide as full-size ones.
-    const char text[] = "The quick brown fox jumps";
-    const float full = small.TextWidth(text);
-    const float halved = limited.TextWidth(text);
+    const char latin[] = "The quick brown fox jumps";
+    const float full = small.TextWidth(latin);
+    const float halved = limited.TextWidth(latin);
     EXPECT_GT(halved, full * 0.75f);
     EXPECT_LT(halved, full * 1.25f);
-    const auto pixels = Render(limited, 10, 10, text);
+    const auto pixels = Render(limited, 10, 10, latin);
     const auto columns = LitColumns(pixels);
     EXPECT_GT(columns.second - columns.first, static_cast<int>(full * 0.7f));
 

@@ -305,6 +305,7 @@ TEST_F(SettingsFaults, UnterminatedTwentyByteNamesStayWithinTheirFields)
         content.champions.push_back({std::string(NameText(record.name)), FormatTime(record.time)});
     struct Recorder : TextSink {
         void DrawString(float, float, uint32_t, const std::string& text, uint32_t) override { lines.push_back(text); }
+        float TextWidth(const std::string& text) const override { return 9.0f * text.size(); }
         std::vector<std::string> lines;
     } recorder;
     DrawOverlay(recorder, content);

@@ -102,6 +102,7 @@ void ExpectBlockRule(const Stored& stored, const std::array<std::uint8_t, N>& be
 
 struct Recorder : TextSink {
     void DrawString(float, float, uint32_t, const std::string& text, uint32_t) override { lines.push_back(text); }
+    float TextWidth(const std::string& text) const override { return 9.0f * text.size(); }
     std::vector<std::string> lines;
 };
 

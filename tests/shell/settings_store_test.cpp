@@ -81,6 +81,20 @@ TEST_F(SettingsStore, FirstStartWithoutTheKeyUsesTheDefaultsAndSavesAllThirteenV
     EXPECT_EQ(placed.bottom, 697);
     EXPECT_FALSE(IsWindowVisible(frame.Get()));
 
+    // At 150 % the first window covers the same part of the desk (1050 × 939 real pixels, as
+    // Windows showed it stretched before the game handled the scale itself); never beyond the screen.
+    const RECT scaled = DefaultFrameRect({1920, 1080}, 144);
+    EXPECT_EQ(scaled.right - scaled.left, 1050);
+    EXPECT_EQ(scaled.bottom - scaled.top, 939);
+    EXPECT_EQ(scaled.left + scaled.right, 1920);
+    const RECT small = DefaultFrameRect({1024, 768}, 192);
+    EXPECT_EQ(small.left, 0);
+    EXPECT_EQ(small.right, 1024);
+    EXPECT_EQ(small.top, 0);
+    EXPECT_EQ(small.bottom, 768);
+    const RECT unscaled = DefaultFrameRect({640, 480}, 96); // as before, even larger than the screen
+    EXPECT_EQ(unscaled.right - unscaled.left, 700);
+
     EXPECT_EQ(settings.Picture, 0u);
     EXPECT_EQ(settings.NumberRotate, 3u);
     EXPECT_EQ(settings.ShowNameDlg, 1u);
