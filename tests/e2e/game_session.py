@@ -335,7 +335,7 @@ class GameSession:
                          check=False).returncode != 0:
                 return {}
             text = open(out, "rb").read().decode("utf-16")
-        values, current = {}, None
+        values = {}
         for line in text.replace("\\\r\n  ", "").splitlines():
             if line.startswith('"') and "=" in line:
                 name, value = line.split("=", 1)
