@@ -1,11 +1,14 @@
 #pragma once
 // Showing a windowed device's frames in a child window under Wine.
 //
-// Caveat: Wine cannot put Direct3D output into a child window on X: the GL drawable it makes for
-// a child is redirected off screen and never reaches the display (it even hides what GDI draws
-// there). Under Wine, therefore, a windowed device whose render window is a child renders on the
-// top-level focus window instead, and every frame is read back and copied into the child with
-// GDI. Everywhere else (and in full screen) the device presents as usual.
+// Caveat: Wine (8.0, X11) cannot show a device's output in a child window, with either Direct3D 9
+// it may run: its own (wined3d, on OpenGL) presents without error, but the child's GL drawable
+// is kept off screen and the view stays as GDI painted it; DXVK (on Vulkan) cannot present at all,
+// because Wine refuses a Vulkan surface for a child window. Under Wine, therefore, a windowed
+// device whose render window is a child has the hidden top-level focus window as its device
+// window, and every frame is read back and copied into the child with GDI before it is presented
+// there: Present still ends each frame, so that no runtime keeps a frame's resources for good.
+// Everywhere else (and in full screen) the device presents into the render window as usual.
 
 #include <d3d9.h>
 #include <wrl/client.h>

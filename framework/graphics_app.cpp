@@ -290,6 +290,7 @@ HRESULT CGraphicsApp::ResetDevice()
     presenter.Release();
     HRESULT hr = device->Reset(&presentParameters);
     if (FAILED(hr)) return hr;
+    if (windowed) WindowedModeRestored();
     hr = ReadBackBufferDesc();
     if (FAILED(hr)) return hr;
     ClipCursorToMode();
@@ -364,7 +365,8 @@ void CGraphicsApp::TakeWindowedPlace()
     if (windowed && (GetWindowLongPtrW(mainWindow, GWL_STYLE) & WS_CHILD)) ReadWindowRect();
 }
 
-/// Puts the render window back where windowRect says and shows it. windowRect is in screen
+/// Puts the render window back where windowRect says and shows it, and lets the application put
+/// away what full screen showed. windowRect is in screen
 /// coordinates; a child window (the form's view) is positioned in its parent's client coordinates.
 void CGraphicsApp::RestoreWindowRect()
 {
@@ -374,6 +376,7 @@ void CGraphicsApp::RestoreWindowRect()
         MapWindowPoints(nullptr, GetParent(mainWindow), reinterpret_cast<POINT*>(&bounds), 2);
     SetWindowPos(mainWindow, HWND_NOTOPMOST, bounds.left, bounds.top, Width(bounds), Height(bounds),
                  SWP_SHOWWINDOW);
+    WindowedModeRestored();
 }
 
 // ---- Frames, size and pause ----------------------------------------------------------------
@@ -396,12 +399,15 @@ HRESULT CGraphicsApp::RenderFrame()
     if (FAILED(hr)) return hr;
     hr = RenderScene();
     if (FAILED(hr)) return hr;
-    const bool copied = CChildWindowPresenter::NeededFor(mainWindow, windowed);
-    hr = copied ? presenter.CopyToWindow(device.Get(), mainWindow)
-                : device->Present(nullptr, nullptr, nullptr, nullptr);
+    // A copied frame is still presented (into the hidden focus window): Present ends the frame,
+    // and runtimes recycle the frame's resources there.
+    const bool copying = CChildWindowPresenter::NeededFor(mainWindow, windowed);
+    const HRESULT copied = copying ? presenter.CopyToWindow(device.Get(), mainWindow) : S_OK;
+    hr = device->Present(nullptr, nullptr, nullptr, nullptr);
+    if (SUCCEEDED(hr) && FAILED(copied)) hr = copied; // the frame did not reach the view
     if (hr == D3DERR_DEVICELOST) deviceLost = true;
     else if (SUCCEEDED(hr)) NoteFrameShown();
-    else if (!copied || HRESULT_FACILITY(hr) == kDirect3DFacility) return RecoverFromFailure(hr);
+    else if (!copying || HRESULT_FACILITY(hr) == kDirect3DFacility) return RecoverFromFailure(hr);
     return S_OK; // a copy that GDI could not make only skips the frame
 }
 

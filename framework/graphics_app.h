@@ -70,6 +70,11 @@ class CGraphicsApp {
     /// naming a visible window suitable for that mode. Called before the device is created or
     /// reset for the mode.
     virtual HRESULT ApplyWindowMode() = 0;
+    /// Called once the device runs windowed again (its reset or creation for the windowed mode
+    /// succeeded): puts away what only full screen showed. Leaving full screen, a runtime may
+    /// restore the full-screen window's saved style, visibility included (DXVK and Windows' own
+    /// do), so hiding that window any earlier does not last.
+    virtual void WindowedModeRestored() {}
     /// Asked for each vertex-processing choice; a negative result rejects it.
     virtual HRESULT AcceptDevice(const D3DCAPS9& caps, DWORD behaviorFlags, D3DFORMAT backBufferFormat);
     virtual HRESULT InitScene() { return S_OK; }

@@ -232,10 +232,10 @@ void CAppForm::OnBackgroundPicture()
 // Windowed: the form is the device window and the popup hides. Full screen: the popup shows
 // and becomes the device window. Either way the input devices follow the window that has the
 // keyboard.
+// The full-screen popup stays up until the device has left full screen: see WindowedModeRestored.
 HRESULT CAppForm::ApplyWindowMode()
 {
     if (windowed) {
-        ShowWindow(fullscreenWindow, SW_HIDE);
         mainWindow = formWindow;
         BindInputDevices(input, topLevelWindow); // a device that cannot be bound is read as failed
     } else {
@@ -246,6 +246,15 @@ HRESULT CAppForm::ApplyWindowMode()
         BindInputDevices(input, fullscreenWindow);
     }
     return S_OK;
+}
+
+// Hidden only now: a runtime leaving full screen may show the popup again. The frame then takes
+// the foreground the popup had, so the keyboard and the window's input devices work at once.
+void CAppForm::WindowedModeRestored()
+{
+    if (!IsWindowVisible(fullscreenWindow)) return;
+    ShowWindow(fullscreenWindow, SW_HIDE);
+    if (IsWindowVisible(topLevelWindow)) SetForegroundWindow(topLevelWindow);
 }
 
 HRESULT CAppForm::InitScene()

@@ -45,6 +45,7 @@ public:
 
     // The 3D application's operations.
     HRESULT ApplyWindowMode() override;
+    void WindowedModeRestored() override;
     HRESULT InitScene() override;
     HRESULT OnDeviceCreated() override;
     HRESULT OnDeviceReset() override;

@@ -7,11 +7,13 @@ scenarios hold on a loaded machine; they were proven with both cores kept busy:
     yes > /dev/null & yes > /dev/null & bash scripts/test.sh -L e2e; kill %1 %2"""
 
 import contextlib
+import filecmp
 import os
 import re
 import shutil
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -23,9 +25,37 @@ DISPLAY_KEY = r"HKCU\Control Panel\Desktop"  # LogPixels: the display's pixels p
 DRIVING_VALUES = ("Decorated", "UseTakeFocus")
 
 
-def _env(prefix):
+# Another Direct3D 9 to play on: TESSARON_D3D9_DLL names a d3d9.dll (such as DXVK's, the one
+# Proton players get), which each scenario prefix then loads instead of Wine's own through a
+# registry override; Mesa's software Vulkan driver draws for it. CTest runs every scenario once
+# on Wine's own and once more with TESSARON_E2E_NEEDS_D3D9_DLL set, which skips the scenario
+# (SKIP_EXIT_CODE) when no such DLL is named.
+D3D9_DLL_VARIABLE = "TESSARON_D3D9_DLL"
+NEEDS_D3D9_DLL_VARIABLE = "TESSARON_E2E_NEEDS_D3D9_DLL"
+SKIP_EXIT_CODE = 77
+LAVAPIPE_ICD = "/usr/share/vulkan/icd.d/lvp_icd.x86_64.json"
+
+
+def replacement_d3d9():
+    """The d3d9.dll the scenarios play on instead of Wine's own, or None for Wine's own. Ends a
+    scenario that needs one as skipped when none is named."""
+    dll = os.environ.get(D3D9_DLL_VARIABLE, "")
+    if dll and not os.path.isfile(dll):
+        raise RuntimeError("%s names no file: %s" % (D3D9_DLL_VARIABLE, dll))
+    if not dll and os.environ.get(NEEDS_D3D9_DLL_VARIABLE):
+        print("skipped: %s names no d3d9.dll to play on (CI sets it when ../shared/dxvk/d3d9.dll exists)"
+              % D3D9_DLL_VARIABLE, flush=True)
+        sys.exit(SKIP_EXIT_CODE)
+    return os.path.abspath(dll) if dll else None
+
+
+def _env(prefix, d3d9_dll=None):
     env = dict(os.environ)
     env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    if d3d9_dll:
+        env.setdefault("VK_ICD_FILENAMES", LAVAPIPE_ICD)
+        # Its log and shader cache go to the prefix, never into the game's folder.
+        env.update(DXVK_LOG_PATH=prefix, DXVK_STATE_CACHE_PATH=prefix)
     return env
 
 
@@ -114,13 +144,18 @@ class GameSession:
         otherwise (code page 1252)."""
         self.build_dir = build_dir
         self.game_dir = game_dir or os.path.join(build_dir, "game")
+        self.d3d9_dll = replacement_d3d9()
         self.prefix = prefix or os.path.join(build_dir, "e2e-prefix")
+        if self.d3d9_dll:
+            self.prefix += "-d3d9dll"  # the prefixes on Wine's own Direct3D stay as they are
         self.process = None
         self.window = None
         self._prepare_prefix()
         if locale:
             self.env.update(LOCPATH=compiled_locale(build_dir, locale), LANG=locale, LC_ALL=locale)
         self._start_server()
+        if self.d3d9_dll:
+            self.wine("reg", "add", r"HKCU\Software\Wine\DllOverrides", "/v", "d3d9", "/d", "native", "/f")
         if self._display_scaled():
             self.unscaled_display()  # left behind by a scenario that was ended during a scaled step
 
@@ -152,7 +187,11 @@ class GameSession:
             shutil.rmtree(self.prefix, ignore_errors=True)
             shutil.copytree(os.path.join(self.build_dir, "test-prefix"), self.prefix, symlinks=True)
             open(marker, "w").close()
-        self.env = _env(self.prefix)
+        if self.d3d9_dll:
+            installed = os.path.join(self.prefix, "drive_c", "windows", "system32", "d3d9.dll")
+            if not (os.path.exists(installed) and filecmp.cmp(self.d3d9_dll, installed, shallow=False)):
+                shutil.copyfile(self.d3d9_dll, installed)
+        self.env = _env(self.prefix, self.d3d9_dll)
 
     def _display_scaled(self):
         """Whether this prefix's user registry (as last saved) sets the display's pixels per inch."""
@@ -296,7 +335,7 @@ class GameSession:
                          check=False).returncode != 0:
                 return {}
             text = open(out, "rb").read().decode("utf-16")
-        values, current = {}, None
+        values = {}
         for line in text.replace("\\\r\n  ", "").splitlines():
             if line.startswith('"') and "=" in line:
                 name, value = line.split("=", 1)

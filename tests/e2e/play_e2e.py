@@ -293,7 +293,7 @@ def scaled_display(s):
             runs = lit_runs(picture, band, vx + 10, vx + vw - 10, gap=15)
             s.check(len(runs) >= 2, "the texts of rows %s run together at 150 %%: %s" % (band, runs))
     cube_box = (vx + 100, vy + 270, vx + vw - 100, vy + vh - 20)
-    s.press_until_changed(project(TARGET_1, view), picture, cube_box, "the click on target 1 turned nothing at 150 %")
+    s.press_until_changed(project(click_point(1), view), picture, cube_box, "the click for turn 1 turned nothing at 150 %")
 
     session.key("alt+Return", hold=0.15)
     wait_full_screen(s, "scaled-full", timeout=20)
@@ -360,12 +360,12 @@ def body(s):
     session.key("r")
     # The popup takes the click after the key, so the turn shows only once R has been handled;
     # had R reset the cube, the click would have turned the solved one into the picture before F3.
-    turned = s.press_until_changed(target, timed, near, "the click after R turned nothing")
-    s.check(cube_changed(clicked, turned, centre) > 300, "R reset the cube during a timed attempt")
+    after_r = s.press_until_changed(project(click_point(1), SCREEN), timed, centre, "the click after R turned nothing")
+    s.check(cube_changed(clicked, after_r, centre) > 300, "R reset the cube during a timed attempt")
 
     s.step("F2 ends the timed attempt, Esc returns to the window")
     session.key("F2")
-    s.wait_changed(turned, centre, "F2 did not end the timed attempt with a new scramble")
+    s.wait_changed(after_r, centre, "F2 did not end the timed attempt with a new scramble")
     leave_full_screen(s)
 
     s.step("\"Собрать кубик\" and a click for turn 1 in the window; Alt+Enter: full screen again, "

@@ -491,12 +491,15 @@ TEST_F(StandIn, FullScreenAndBackOnTheSameDeviceReset)
     SetWindowPos(windows.view, nullptr, moved.x, moved.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     PumpMessages();
     app->ClearCalls();
+    hal.restoresFullScreenStyle = true; // the popup shown by full screen comes back with the reset
     ASSERT_EQ(app->SwitchFullScreen(), S_OK);
     EXPECT_FALSE(hal.lastParameters.Windowed);
     EXPECT_EQ(hal.lastParameters.hDeviceWindow, windows.popup);
+    EXPECT_TRUE(IsWindowVisible(windows.popup));
     ASSERT_EQ(app->SwitchFullScreen(), S_OK);
     EXPECT_TRUE(hal.lastParameters.Windowed);
     EXPECT_EQ(hal.lastParameters.hDeviceWindow, windows.view);
+    EXPECT_FALSE(IsWindowVisible(windows.popup)) << "the full-screen popup stays over the window";
     EXPECT_EQ(hal.lastParameters.BackBufferWidth, static_cast<UINT>(TestWindows::kViewWidth));
     EXPECT_EQ(hal.resetCalls, 2);
     EXPECT_EQ(d3d.createCalls.size(), 1u) << "never re-created";

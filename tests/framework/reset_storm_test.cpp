@@ -60,9 +60,12 @@ public:
     HRESULT ApplyWindowMode() override
     {
         if (!windowed) return RecordingApp::ApplyWindowMode();
-        SetWindowPos(windows.popup, HWND_BOTTOM, 0, 0, 1, 1, SWP_NOACTIVATE);
         mainWindow = windows.view;
         return S_OK;
+    }
+    void WindowedModeRestored() override
+    {
+        SetWindowPos(windows.popup, HWND_BOTTOM, 0, 0, 1, 1, SWP_NOACTIVATE);
     }
 };
 

@@ -52,16 +52,19 @@ class FakeDevice : public DeviceStandInBase {
   public:
     HRESULT resetResult = S_OK;
     HRESULT presentResult = S_OK;
-    /// Results given one per call before the fixed ones above. Present's also answer
-    /// GetRenderTargetData, the way a windowed frame reaches a child window under Wine.
+    /// Results given one per call before the fixed ones above.
     std::deque<HRESULT> resetResults, presentResults;
     D3DCAPS9 caps{};
     FakeBackBuffer backBuffer;
 
     int testCooperativeLevelCalls = 0;
     int resetCalls = 0;
-    int presentCalls = 0; ///< frames on their way to the screen: Present or GetRenderTargetData
+    int presentCalls = 0;
+    int readBacks = 0; ///< GetRenderTargetData: how a windowed frame reaches a child window under Wine
     D3DPRESENT_PARAMETERS lastParameters{};
+    /// As DXVK does: a Reset into a window gives the window full screen ran in the style it had
+    /// when full screen began, visibility included.
+    bool restoresFullScreenStyle = false;
 
     /// What CreateDevice was given: a usable device whose back buffer follows these parameters.
     void Created(const D3DPRESENT_PARAMETERS& parameters, DWORD flags, HWND focus)
@@ -128,6 +131,7 @@ class FakeDevice : public DeviceStandInBase {
         }
         level = Level::Usable;
         awaitingReset = false;
+        if (restoresFullScreenStyle) FollowFullScreenStyle(*parameters);
         Follow(*parameters);
         return S_OK;
     }
@@ -142,9 +146,8 @@ class FakeDevice : public DeviceStandInBase {
     }
     HRESULT STDMETHODCALLTYPE GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9* copy) override
     {
-        ++presentCalls;
-        HRESULT hr = FrameRefusal();
-        if (SUCCEEDED(hr)) hr = Next(presentResults, presentResult);
+        ++readBacks;
+        const HRESULT hr = FrameRefusal();
         if (FAILED(hr) || !real) return hr;
         return DeviceStandInBase::GetRenderTargetData(target, copy);
     }
@@ -158,6 +161,8 @@ class FakeDevice : public DeviceStandInBase {
     }
 
   private:
+    HWND fullScreenWindow = nullptr;
+    LONG fullScreenStyle = 0;
     enum class Level { Usable, Lost, NotReset, Failed };
 
     static HRESULT Next(std::deque<HRESULT>& queue, HRESULT otherwise)
@@ -166,6 +171,17 @@ class FakeDevice : public DeviceStandInBase {
         const HRESULT next = queue.front();
         queue.pop_front();
         return next;
+    }
+    void FollowFullScreenStyle(const D3DPRESENT_PARAMETERS& next)
+    {
+        if (!next.Windowed) {
+            fullScreenStyle = GetWindowLongW(next.hDeviceWindow, GWL_STYLE);
+            fullScreenWindow = next.hDeviceWindow;
+        } else if (fullScreenWindow) {
+            SetWindowLongW(fullScreenWindow, GWL_STYLE, fullScreenStyle & ~WS_VISIBLE);
+            if (fullScreenStyle & WS_VISIBLE) ShowWindow(fullScreenWindow, SW_SHOWNA);
+            fullScreenWindow = nullptr;
+        }
     }
     /// What the device's state answers a Reset before anything else is looked at.
     HRESULT StateRefusal() const

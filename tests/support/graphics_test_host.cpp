@@ -141,14 +141,18 @@ HRESULT RecordingApp::ApplyWindowMode()
 {
     calls.push_back(windowed ? "ApplyWindowMode(windowed)" : "ApplyWindowMode(full screen)");
     if (windowed) {
-        ShowWindow(windows.popup, SW_HIDE);
-        mainWindow = windows.view;
+        mainWindow = windows.view; // the popup goes once the device has left full screen
     } else {
         if (IsIconic(windows.popup)) ShowWindow(windows.popup, SW_RESTORE);
         ShowWindow(windows.popup, SW_SHOWNA);
         mainWindow = windows.popup;
     }
     return S_OK;
+}
+
+void RecordingApp::WindowedModeRestored()
+{
+    ShowWindow(windows.popup, SW_HIDE);
 }
 
 HRESULT RecordingApp::OnDeviceReset()

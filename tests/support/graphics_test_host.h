@@ -62,6 +62,7 @@ class RecordingApp : public CGraphicsApp {
     ~RecordingApp() override;
 
     HRESULT ApplyWindowMode() override;
+    void WindowedModeRestored() override;
     HRESULT AcceptDevice(const D3DCAPS9&, DWORD behavior, D3DFORMAT backBufferFormat) override
     {
         return acceptRule ? acceptRule(behavior, backBufferFormat) : S_OK;
