@@ -36,12 +36,6 @@ bool ShowsOnScreen(int showCommand)
 /// long for a message before it looks again, instead of spinning a core.
 constexpr DWORD kNothingToDrawWaitMs = 50;
 
-bool WaitForMessageOrTimeout()
-{
-    MsgWaitForMultipleObjectsEx(0, nullptr, kNothingToDrawWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    return true;
-}
-
 } // namespace
 
 bool CApp::InitInstance()
@@ -73,14 +67,20 @@ bool CApp::OnIdle(long)
 {
     if (IsIconic(MainWindow())) return false; // nothing to draw until a message comes
     CAppForm* game = CAppForm::Instance();
-    if (!game || !game->active) return WaitForMessageOrTimeout();
+    if (!game || !game->active) return WaitWithNothingToDraw();
     // The main window's first paint draws the first frame: from then on the splash only hides
     // the cube, so it goes before the next frame rather than after it.
     if (game->FrameShown()) CSplashWnd::CloseSplashIfOpen();
     const bool drawing = game->RenderStep();
     CSplashWnd::CloseSplashIfOpen();
     resourceReport.SampleWhenDue();
-    return drawing || WaitForMessageOrTimeout();
+    return drawing || WaitWithNothingToDraw();
+}
+
+bool CApp::WaitWithNothingToDraw()
+{
+    WaitForMessageOrTimeout(kNothingToDrawWaitMs);
+    return true; // look again: the device may be back or the pause over without any message
 }
 
 std::unique_ptr<CAppForm> CApp::CreateForm()

@@ -22,6 +22,9 @@ protected:
     virtual std::unique_ptr<CAppForm> CreateForm();
 
 private:
+    /// The idle step while there is nothing to draw (paused, device lost): a short wait, then true.
+    bool WaitWithNothingToDraw();
+
     ResourceReport resourceReport;                 ///< opt-in, for soak tests
     std::unique_ptr<CEarlyDirect3D> earlyDirect3D; ///< made first thing, taken by the 3D application
 };

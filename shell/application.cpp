@@ -27,6 +27,12 @@ bool CApplication::PumpMessage(int& exitCode)
     return true;
 }
 
+void CApplication::WaitForMessageOrTimeout(DWORD timeoutMs)
+{
+    // The result does not matter: either way the caller looks at the queue and its state again.
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
 int CApplication::Run(int showCommand)
 {
     startupShowCommand = showCommand;

@@ -42,6 +42,10 @@ protected:
     /// Takes one message from the queue (waiting for it) and handles it; false at WM_QUIT.
     bool PumpMessage(int& exitCode);
 
+    /// Sleeps until a message arrives or `timeoutMs` has passed: an idle step with nothing to
+    /// draw calls it instead of spinning a core, and still looks again now and then.
+    virtual void WaitForMessageOrTimeout(DWORD timeoutMs);
+
 private:
     CCentredDialogs centredDialogs; ///< every dialog and message box of the game opens centred
     std::unique_ptr<CFrameWindow> mainFrame;

@@ -1,6 +1,7 @@
 // The application object's loop: idle calls while the queue is empty (true: again at once,
 // false: wait for the next message), accelerators translated in the loop, the end when the
-// main window goes, also after a fatal error in the running game.
+// main window goes, also after a fatal error in the running game; the game's idle step draws
+// without waiting and waits only with nothing to draw (paused, device lost).
 #include "shell_test_support.h"
 
 #include "resources/resource.h"
@@ -207,6 +208,75 @@ private:
     DWORD start = 0;
 };
 
+/// The game on a device stand-in, its idle steps counted through three states: running, paused
+/// (a menu or a resize holds it) and with the device lost; then it closes.
+class IdleWaitingGameApp : public CApp {
+public:
+    enum Phase { Running, Paused, DeviceLost, Phases };
+    static constexpr int kStepsPerPhase = 4;
+
+    explicit IdleWaitingGameApp(const RegistrySandbox& key) : key(key)
+    {
+        *system.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION); // takes over its one reference
+        d3d.real = system.Get();
+        d3d.devices[D3DDEVTYPE_HAL] = &hal;
+    }
+
+    FakeDirect3D d3d = FakeDirect3D::SingleHalAdapter();
+    FakeDevice hal;
+    int waits[Phases] = {};
+    int framesShown[Phases] = {};
+    int stops = 0; ///< idle steps that left the loop waiting for a message
+
+protected:
+    std::unique_ptr<CAppForm> CreateForm() override
+    {
+        FormSources sources;
+        sources.settingsKey = key.Path();
+        sources.direct3d = &d3d;
+        return std::make_unique<CAppForm>(sources);
+    }
+
+    bool OnIdle(long idleCount) override
+    {
+        if (steps % kStepsPerPhase == 0) EnterPhase(steps / kStepsPerPhase);
+        if (phase == Phases) {
+            PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+            return false;
+        }
+        ++steps;
+        const int framesBefore = hal.presentCalls;
+        const bool again = CApp::OnIdle(idleCount);
+        framesShown[phase] += hal.presentCalls - framesBefore;
+        if (!again) {
+            // The loop now sleeps until a message comes: the game would look again only then.
+            ++stops;
+            PostMessageW(MainWindow(), WM_NULL, 0, 0);
+        }
+        return again;
+    }
+
+    void WaitForMessageOrTimeout(DWORD) override { ++waits[phase]; }
+
+private:
+    void EnterPhase(int next)
+    {
+        phase = next;
+        CAppForm& game = *CAppForm::Instance();
+        if (phase == Paused) game.Pause(true);
+        if (phase == DeviceLost) {
+            game.Pause(false);
+            hal.Lose(); // the screen locked
+            game.deviceLost = true;
+        }
+    }
+
+    const RegistrySandbox& key;
+    Microsoft::WRL::ComPtr<IDirect3D9> system;
+    int steps = 0;
+    int phase = Running;
+};
+
 /// The game as it starts, with settings of the test's own; it notes whether its window shows at
 /// the first idle step, then closes.
 class StartedGameApp : public CApp {
@@ -313,6 +383,22 @@ TEST_F(ApplicationTest, AGameStartedHiddenShowsItsWindow)
     LauncherHidesFirstShow launcher;
     EXPECT_EQ(app.Run(SW_HIDE), 0);
     EXPECT_TRUE(app.shownAtFirstIdle) << "an invisible game would run on unseen";
+}
+
+TEST_F(ApplicationTest, IdleStepsDrawWithoutWaitingAndWaitOnlyWithNothingToDraw)
+{
+    RegistrySandbox key("IdleWaits");
+    key.PutDword("ShowNameDlg", 0);
+    IdleWaitingGameApp app(key);
+    EXPECT_EQ(app.Run(), 0);
+    using Phase = IdleWaitingGameApp::Phase;
+    constexpr int kSteps = IdleWaitingGameApp::kStepsPerPhase;
+    EXPECT_EQ(app.waits[Phase::Running], 0) << "a frame waited for a message or a time-out";
+    EXPECT_EQ(app.framesShown[Phase::Running], kSteps) << "every idle step of the running game draws";
+    EXPECT_EQ(app.waits[Phase::Paused], kSteps) << "a paused game spins a core";
+    EXPECT_EQ(app.waits[Phase::DeviceLost], kSteps) << "a game with its device lost spins a core";
+    EXPECT_EQ(app.framesShown[Phase::Paused] + app.framesShown[Phase::DeviceLost], 0);
+    EXPECT_EQ(app.stops, 0) << "a device back or a pause ended would show nothing until a message";
 }
 
 TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
