@@ -24,6 +24,7 @@ FRAME_AT_START = None
 VIEW = None  # the 3D area at the start
 BACKGROUND = 0xFF183048  # dark (the full-screen test needs it), not the black of the bare screen
 BACKGROUND_RGB = (0x18, 0x30, 0x48)
+FULL_SCREEN_CUBE = (312, 150, 712, 700)  # where the cube lies in full screen
 
 
 def full_screen(picture):
@@ -300,7 +301,7 @@ def scaled_display(s):
     full = s.wait_still()
     help_rows = text_bands(full, (25, SCREEN[3] - 200, 200, SCREEN[3]))
     s.check(len(help_rows) == 5, "the key help's rows at 150 %%: %s" % help_rows)
-    clicks_in_full_screen(s, full)
+    clicks_in_full_screen(s, turned(solved_cube(), 1), [10, 1], FULL_SCREEN_CUBE)
     leave_full_screen(s)
     s.exit_game()
 
@@ -337,7 +338,7 @@ def body(s):
     solved_full = s.wait_still()
     popup = [w[0] for w in visible_windows() if w[2] == SCREEN and w[0] != root_window()]
     session.focus(popup[0])
-    centre = (312, 150, 712, 700)
+    centre = FULL_SCREEN_CUBE
 
     s.step("F2 trains: the cube is scrambled")
     session.key("F2")
