@@ -213,6 +213,19 @@ protected:
         EXPECT_EQ(d3d.References(), 1u);
     }
     HRESULT Create() { return app->CreateWithDirect3D(&d3d); }
+    /// A second adapter (1280 x 1024) whose monitor shows the window, the first one's elsewhere;
+    /// returns the window's monitor.
+    HMONITOR AddSecondAdapterUnderTheWindow()
+    {
+        FakeDirect3D::Adapter second = d3d.adapters[0];
+        second.desktop = {1280, 1024, 60, D3DFMT_X8R8G8B8};
+        second.modes = {second.desktop};
+        d3d.adapters.push_back(second);
+        const HMONITOR windowMonitor = MonitorFromWindow(windows.view, MONITOR_DEFAULTTOPRIMARY);
+        d3d.adapters[0].monitor = reinterpret_cast<HMONITOR>(~reinterpret_cast<UINT_PTR>(windowMonitor));
+        d3d.adapters[1].monitor = windowMonitor;
+        return windowMonitor;
+    }
     std::vector<D3DDEVTYPE> CreatedTypes() const
     {
         std::vector<D3DDEVTYPE> types;
@@ -516,14 +529,7 @@ TEST_F(StandIn, FullScreenAndBackOnTheSameDeviceReset)
 
 TEST_F(StandIn, FullScreenGoesOnTheMonitorTheWindowIsOn)
 {
-    FakeDirect3D::Adapter second = d3d.adapters[0];
-    second.desktop = {1280, 1024, 60, D3DFMT_X8R8G8B8};
-    second.modes = {second.desktop};
-    d3d.adapters.push_back(second);
-    const HMONITOR windowMonitor = MonitorFromWindow(windows.view, MONITOR_DEFAULTTOPRIMARY);
-    const HMONITOR elsewhere = reinterpret_cast<HMONITOR>(~reinterpret_cast<UINT_PTR>(windowMonitor));
-    d3d.adapters[0].monitor = elsewhere;
-    d3d.adapters[1].monitor = windowMonitor;
+    const HMONITOR windowMonitor = AddSecondAdapterUnderTheWindow();
     ASSERT_EQ(Create(), S_OK);
     ASSERT_EQ(app->SwitchFullScreen(), S_OK);
     EXPECT_EQ(hal.lastParameters.BackBufferWidth, 1280u) << "the second adapter's mode";
@@ -539,13 +545,7 @@ TEST_F(StandIn, FullScreenGoesOnTheMonitorTheWindowIsOn)
 
 TEST_F(StandIn, FullScreenOnAnotherAdapterRefusedAsLostCanBeLeftWithEsc)
 {
-    FakeDirect3D::Adapter second = d3d.adapters[0];
-    second.desktop = {1280, 1024, 60, D3DFMT_X8R8G8B8};
-    second.modes = {second.desktop};
-    d3d.adapters.push_back(second);
-    const HMONITOR windowMonitor = MonitorFromWindow(windows.view, MONITOR_DEFAULTTOPRIMARY);
-    d3d.adapters[0].monitor = reinterpret_cast<HMONITOR>(~reinterpret_cast<UINT_PTR>(windowMonitor));
-    d3d.adapters[1].monitor = windowMonitor;
+    AddSecondAdapterUnderTheWindow();
     ASSERT_EQ(Create(), S_OK);
     d3d.createRefusals = {D3DERR_DEVICELOST};
     ASSERT_EQ(app->SwitchFullScreen(), S_OK);
