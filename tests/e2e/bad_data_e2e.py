@@ -3,11 +3,8 @@ missing one still give a running game with no message box; a missing background 
 gives the black background even with the picture switched on and a colour stored."""
 
 import os
-import time
 
-from game_session import Scenario, copy_game, visible_windows
-
-TITLE = "Головоломка Кубик Тессара"
+from game_session import TITLE, Scenario, copy_game, visible_windows
 
 
 def no_message_box(s):
@@ -17,14 +14,17 @@ def no_message_box(s):
 
 
 def run_in(s, folder, settings, label):
+    """Starts the game in `folder`. A menu opened from the frame proves the game past its start
+    and its frame enabled (a message box would be owned by it) before no message box is checked."""
     s.session.game_dir = folder
     s.session.write_settings(settings)
     s.start_game()
-    time.sleep(1.0)
-    no_message_box(s)
-    picture = s.shot(label)
+    picture = s.wait_still()
     s.locate_view(picture)
-    return picture
+    s.open_menu(1, 2)
+    s.close_menu()
+    no_message_box(s)
+    return s.shot(label)
 
 
 def body(s):
