@@ -11,6 +11,9 @@ start_xvfb() {
     TESSARON_XVFB_PIDS="$TESSARON_XVFB_PIDS $!"
     read -r -t 20 number <"$fifo" || { echo "could not start Xvfb" >&2; rm -f "$fifo"; return 1; }
     rm -f "$fifo"
+    # No key repeats: on a busy machine a key held for a tenth of a second can reach its release
+    # only after the repeat delay, and the repeats then move a keyboard menu past its item.
+    xset -display ":$number" r off >/dev/null 2>&1 || true
     export "$1=:$number"
 }
 
