@@ -69,12 +69,15 @@ CBackground::CBackground(CBackgroundDialogs* dialogs)
 void CBackground::OnDeviceCreated(IDirect3DDevice9* newDevice, const char* pathPicture)
 {
     device = newDevice;
-    LoadBackgroundTexture(pathPicture);
+    BackgroundTexture.Reset();
+    pictureToLoad = pathPicture ? std::string(pathPicture, strnlen(pathPicture, kPathPictureSize - 1)) : std::string();
+    pictureLoadPending = true;
 }
 
 void CBackground::OnDeviceDestroyed()
 {
     BackgroundTexture.Reset();
+    pictureLoadPending = false;
     device = nullptr;
 }
 
@@ -92,6 +95,7 @@ void CBackground::OnDeviceLost()
 void CBackground::LoadBackgroundTexture(const char* pathPicture)
 {
     BackgroundTexture.Reset();
+    pictureLoadPending = false;
     if (!device || !pathPicture) return;
     // At most the setting's 511 bytes, even when the terminator is missing.
     const size_t length = strnlen(pathPicture, kPathPictureSize - 1);
@@ -141,6 +145,7 @@ HRESULT CBackground::DrawBackground(DWORD colorBG, const D3DXMATRIX& projection)
 void CBackground::DrawPictureIfShown(DWORD colorBG, DWORD picture, const D3DXMATRIX& projection)
 {
     if (!device || picture == 0) return;
+    if (pictureLoadPending) LoadBackgroundTexture(pictureToLoad.c_str());
     device->SetTexture(0, BackgroundTexture.Get());
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     DrawBackground(colorBG, projection); // a frame without its background rectangle is not worth reporting

@@ -37,7 +37,9 @@ class CBackground {
     CBackground(const CBackground&) = delete;
     CBackground& operator=(const CBackground&) = delete;
 
-    /// The picture from pathPicture (a managed texture: it lives until the device is destroyed).
+    /// Remembers pathPicture for the first frame that shows the picture, which loads it (a
+    /// managed texture: it lives until the device is destroyed). Most players never switch the
+    /// picture on, and reading it took a tenth of the start-up before the first cube.
     void OnDeviceCreated(IDirect3DDevice9* device, const char* pathPicture);
     void OnDeviceDestroyed();
     /// The rectangle's stream buffer (default pool: it goes before every reset).
@@ -49,7 +51,8 @@ class CBackground {
     /// Fills and draws the picture's rectangle at the far plane of projection, the one the frame
     /// is drawn with. It is handed in, not read back: a pure device answers no state reads.
     HRESULT DrawBackground(DWORD colorBG, const D3DXMATRIX& projection);
-    /// The frame's background step: with the picture on, the rectangle textured (if loaded), unlit.
+    /// The frame's background step: with the picture on, the rectangle textured (the picture
+    /// loaded at its first showing, if it can be), unlit.
     void DrawPictureIfShown(DWORD colorBG, DWORD picture, const D3DXMATRIX& projection);
 
     /// "Цвет фона": on OK the chosen colour, opaque, becomes colorBG.
@@ -73,5 +76,7 @@ class CBackground {
     IDirect3DDevice9* device = nullptr; ///< not owned; set between created and destroyed
 
     Microsoft::WRL::ComPtr<IDirect3DTexture9> BackgroundTexture;
+    std::string pictureToLoad; ///< the device's picture until a frame first shows it
+    bool pictureLoadPending = false;
     CStreamBuffer BackgroundQuadBuffer;
 };

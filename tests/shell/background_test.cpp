@@ -250,10 +250,12 @@ TEST(BackgroundCommands, PathsThatCannotBeKeptAreReportedAndChangeNothing)
 TEST_F(BackgroundOnDevice, PictureFillsTheWindowWhereNothingWasDrawn)
 {
     background.OnDeviceCreated(device.get(), To1251(picturePath).c_str());
-    ASSERT_NE(background.Texture(), nullptr) << "a Windows-1251 path with Russian letters loads";
     ASSERT_EQ(background.OnDeviceReset(), S_OK);
+    Frame(0xFF203040, 0);
+    EXPECT_EQ(background.Texture(), nullptr) << "the picture is read only once it shows";
 
     const auto pixels = Frame(0xFFFFFFFF, 1);
+    ASSERT_NE(background.Texture(), nullptr) << "a Windows-1251 path with Russian letters loads";
     ASSERT_FALSE(pixels.empty());
     const UINT w = kWidth, h = kHeight;
     EXPECT_TRUE(Near(At(pixels, 1, 1), kTopLeft)) << std::hex << At(pixels, 1, 1);
@@ -280,19 +282,18 @@ TEST_F(BackgroundOnDevice, PictureFillsTheWindowWhereNothingWasDrawn)
 
 TEST_F(BackgroundOnDevice, WithoutALoadablePictureTheRectangleIsDrawnInTheColour)
 {
+    // The clear colour differs from the rectangle's so that the rectangle is seen to be drawn.
     for (const std::string& path :
          {To1251(notAnImagePath), To1251(TempFile(L"missing picture.jpg")), std::string()}) {
         background.OnDeviceCreated(device.get(), path.c_str());
+        ASSERT_EQ(background.OnDeviceReset(), S_OK);
+        const auto pixels = Frame(0xFF30C060, 1, 0xFF400000);
         EXPECT_EQ(background.Texture(), nullptr) << path;
+        EXPECT_TRUE(Near(At(pixels, 1, 1), 0x30C060)) << path << std::hex << At(pixels, 1, 1);
+        EXPECT_TRUE(Near(At(pixels, kWidth / 2, kHeight / 2), 0x808080)) << path;
+        background.OnDeviceLost();
         background.OnDeviceDestroyed();
     }
-
-    background.OnDeviceCreated(device.get(), To1251(notAnImagePath).c_str());
-    ASSERT_EQ(background.OnDeviceReset(), S_OK);
-    // The clear colour differs from the rectangle's so that the rectangle is seen to be drawn.
-    const auto pixels = Frame(0xFF30C060, 1, 0xFF400000);
-    EXPECT_TRUE(Near(At(pixels, 1, 1), 0x30C060)) << std::hex << At(pixels, 1, 1);
-    EXPECT_TRUE(Near(At(pixels, kWidth / 2, kHeight / 2), 0x808080));
 }
 
 TEST_F(BackgroundOnDevice, PictureCommandReplacesTheTexture)
@@ -300,6 +301,8 @@ TEST_F(BackgroundOnDevice, PictureCommandReplacesTheTexture)
     AnsweringDialogs dialogs;
     CBackground commanded(&dialogs);
     commanded.OnDeviceCreated(device.get(), "background.jpg");
+    // A frame's background step loads the picture; without a projection it draws nothing.
+    commanded.DrawPictureIfShown(0xFFFFFFFF, 1, D3DXMATRIX(D3DMATRIX{}));
     EXPECT_NE(commanded.Texture(), nullptr) << "the default picture next to the program loads";
 
     DWORD colorBG = 0xFF000000;
