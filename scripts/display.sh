@@ -7,13 +7,12 @@ TESSARON_XVFB_PIDS=""
 start_xvfb() {
     local fifo number
     fifo="$(mktemp -u)"; mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    # -r: no key repeats. On a busy machine a key's release can come after the repeat delay, and
+    # the repeats move a keyboard menu past its item.
+    Xvfb -displayfd 3 -r -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     TESSARON_XVFB_PIDS="$TESSARON_XVFB_PIDS $!"
     read -r -t 20 number <"$fifo" || { echo "could not start Xvfb" >&2; rm -f "$fifo"; return 1; }
     rm -f "$fifo"
-    # No key repeats: on a busy machine a key held for a tenth of a second can reach its release
-    # only after the repeat delay, and the repeats then move a keyboard menu past its item.
-    xset -display ":$number" r off >/dev/null 2>&1 || true
     export "$1=:$number"
 }
 
