@@ -327,12 +327,20 @@ class GameSession:
                 out.write(("\ufeff" + "\r\n".join(lines) + "\r\n").encode("utf-16-le"))
             self.wine("reg", "import", "Z:" + path.replace("/", "\\"))
 
-    def settings(self):
-        """The game's registry key as {value name: (type, raw text)} from `wine reg export`."""
+    def settings(self, tries=3):
+        """The game's registry key as {value name: (type, raw text)} from `wine reg export`; {}
+        when there is no key. A failed export is tried again and its message printed: read as a
+        missing key, one would fail a check on a value the game wrote (the likely cause of one
+        loaded run's empty "PathPicture" after the picture had shown)."""
         with tempfile.TemporaryDirectory() as tmp:
             out = os.path.join(tmp, "key.reg")
-            if self.wine("reg", "export", SETTINGS_KEY, "Z:" + out.replace("/", "\\"), "/y",
-                         check=False).returncode != 0:
+            for _ in range(tries):
+                result = self.wine("reg", "export", SETTINGS_KEY, "Z:" + out.replace("/", "\\"), "/y", check=False)
+                if result.returncode == 0:
+                    break
+                print("reg export: %s" % result.stderr.decode(errors="replace").strip())
+                time.sleep(0.5)
+            else:
                 return {}
             text = open(out, "rb").read().decode("utf-16")
         values = {}

@@ -392,6 +392,7 @@ def body(s):
         session.wait_managed(s.window)
         session.focus(s.window)
         trip_after_move(s, (120, 60), "managed")
+    session.focus(s.window)  # a window manager that quits leaves the X focus on the root window
 
     s.step("resized again and again, as a dragged corner does: the cube is still drawn lit")
     resize_about(s)
