@@ -39,7 +39,7 @@ class CBackground {
 
     /// Remembers pathPicture for the first frame that shows the picture, which loads it (a
     /// managed texture: it lives until the device is destroyed). Most players never switch the
-    /// picture on, and reading it took a tenth of the start-up before the first cube.
+    /// picture on, and reading it cost 26-35 ms before the first cube.
     void OnDeviceCreated(IDirect3DDevice9* device, const char* pathPicture);
     void OnDeviceDestroyed();
     /// The rectangle's stream buffer (default pool: it goes before every reset).
