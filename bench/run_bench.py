@@ -18,7 +18,10 @@ picture of the screen every --poll-ms. The trivial program's figure is the time 
 picture: Wine's own floor; the Direct3D floor's is the time to its first drawn frame: what any
 Direct3D 9 program pays here. The game's are the time to the first
 picture of the splash and to the first picture with at least three sticker colours inside the 3D
-area. Frame times and the click latency come from the game's opt-in frame log
+area. The same first frames are also timed by the programs' own performance counters, on the
+launch's clock, without the screen's polling: the Direct3D floor writes the moment its first Present
+returned (the picture reaches the screen somewhat later), the game the moment its first cube frame
+was in its window. Frame times and the click latency come from the game's opt-in frame log
 (TESSARON_FRAME_LOG): the performance-counter reading of every presented frame and the number of
 turn steps it shows. Memory is the proportional set size (PSS, /proc/<pid>/smaps_rollup) of every
 process of the benchmark's prefix: the program, wineserver and Wine's helper processes, taken
@@ -230,30 +233,37 @@ class Bench:
     # ---- Measurements ----------------------------------------------------------------------------
 
     def startup_floor(self, exe, measure_cpu=True):
-        """(launch to the first marker picture, (PSS, names), idle CPU %) of a floor program."""
+        """(launch to the first marker picture, (PSS, names), idle CPU %, launch to the first frame by
+        the program's own counter) of a floor program."""
         self.stop_server()
         watch = self.start_watch("--marker", MARKER)
-        launched = time.monotonic()
-        process = self.launch(exe, self.bench_dir)
-        events = self.watch_events(watch)
-        memory = self.memory_at(launched + self.args.memory_delay)
-        cpu = self.idle_cpu() if measure_cpu else math.nan
-        self.kill_program(process)
-        return events.get("marker", math.nan) - launched, memory, cpu
+        with tempfile.TemporaryDirectory() as tmp:
+            frame_log = os.path.join(tmp, "frames.txt")
+            launched, counted_from = time.monotonic(), frame_clock()
+            process = self.launch(exe, self.bench_dir, frame_log=frame_log)
+            events = self.watch_events(watch)
+            memory = self.memory_at(launched + self.args.memory_delay)
+            cpu = self.idle_cpu() if measure_cpu else math.nan
+            self.kill_program(process)
+            counted = first_logged_frame(frame_log) - counted_from
+        return events.get("marker", math.nan) - launched, memory, cpu, counted
 
     def startup_game(self, probes):
         self.stop_server()
         watch = self.start_watch("--area", *map(str, self.area), "--probes", probes)
-        launched = time.monotonic()
-        process = self.launch("./tessaron.exe", self.game_dir)
-        events = self.watch_events(watch)
-        memory = self.memory_at(launched + self.args.memory_delay)
-        cpu = self.idle_cpu()
-        window = self.find_window(TITLE)
-        self.close_game(process, window)
+        with tempfile.TemporaryDirectory() as tmp:
+            frame_log = os.path.join(tmp, "frames.txt")
+            launched, counted_from = time.monotonic(), frame_clock()
+            process = self.launch("./tessaron.exe", self.game_dir, frame_log=frame_log)
+            events = self.watch_events(watch)
+            memory = self.memory_at(launched + self.args.memory_delay)
+            cpu = self.idle_cpu()
+            window = self.find_window(TITLE)
+            self.close_game(process, window)
+            counted = first_logged_frame(frame_log) - counted_from
         first_seen = min(events.get("splash", math.inf), events.get("visible", math.inf))
         return (first_seen - launched, events.get("splash", math.nan) - launched,
-                events.get("cube", math.nan) - launched, memory, cpu)
+                events.get("cube", math.nan) - launched, memory, cpu, counted)
 
     def prefix_pids(self):
         needle = ("WINEPREFIX=%s" % self.prefix).encode()
@@ -458,6 +468,15 @@ def frame_clock():
     return time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
 
 
+def first_logged_frame(path):
+    """The frame_clock() time of the first frame in a frame log; NaN when nothing was logged."""
+    try:
+        frames = read_frame_log(path)
+    except (OSError, ValueError, IndexError):
+        return math.nan
+    return frames[0][0] if frames else math.nan
+
+
 def read_frame_log(path):
     """(seconds on frame_clock(), mark) for each presented frame of the game's frame log."""
     with open(path) as f:
@@ -546,10 +565,13 @@ def main():
 
         floors, floor_memory, d3d_floors, d3d_memory, d3d_cpu = [], [], [], [], []
         firsts, splashes, cubes, memories, game_cpu = [], [], [], [], []
+        d3d_counted, cubes_counted = [], []
         for run in range(args.runs):
-            floor, (trivial_pss, _), _ = bench.startup_floor(bench.trivial, measure_cpu=False)
-            d3d_first, (d3d_pss, d3d_names), d3d_load = bench.startup_floor(bench.d3d_floor)
-            first, splash, cube, (game_pss, names), game_load = bench.startup_game(probes)
+            floor, (trivial_pss, _), _, _ = bench.startup_floor(bench.trivial, measure_cpu=False)
+            d3d_first, (d3d_pss, d3d_names), d3d_load, d3d_count = bench.startup_floor(bench.d3d_floor)
+            first, splash, cube, (game_pss, names), game_load, cube_count = bench.startup_game(probes)
+            d3d_counted.append(d3d_count)
+            cubes_counted.append(cube_count)
             floors.append(floor)
             floor_memory.append(trivial_pss)
             d3d_floors.append(d3d_first)
@@ -562,9 +584,10 @@ def main():
             game_cpu.append(game_load)
             log("start-up run %d: trivial %.3f s, Direct3D floor %.3f s, game first seen %.3f s, splash %.3f s, "
                 "cube %.3f s; PSS game %.1f MiB over %s, Direct3D floor %.1f MiB over %s, trivial %.1f MiB; "
-                "idle CPU game %.0f %%, Direct3D floor %.0f %%"
+                "idle CPU game %.0f %%, Direct3D floor %.0f %%; first frame by the programs' counters: "
+                "Direct3D floor %.3f s, game %.3f s"
                 % (run + 1, floor, d3d_first, first, splash, cube, game_pss, " ".join(names), d3d_pss,
-                   " ".join(d3d_names), trivial_pss, game_load, d3d_load))
+                   " ".join(d3d_names), trivial_pss, game_load, d3d_load, d3d_count, cube_count))
 
         intervals, latencies, loads, soak = [], [], [], None
         bench.stop_server()
@@ -600,6 +623,12 @@ def main():
         ("game: 3D cube minus the Direct3D floor's first frame",
          median([c - f for c, f in zip(cubes, d3d_floors)]), "s", len(cubes), "<= 0.1 s"),
         ("game: first picture of anything", median(firsts), "s", len(firsts), ""),
+        ("Direct3D floor: launch to first frame shown, by its own counter", median(d3d_counted), "s",
+         len(d3d_counted), "(the Direct3D floor)"),
+        ("game: launch to first cube frame shown, by its own counter", median(cubes_counted), "s",
+         len(cubes_counted), ""),
+        ("game: first cube frame minus the Direct3D floor's, by the counters",
+         median([c - f for c, f in zip(cubes_counted, d3d_counted)]), "s", len(cubes_counted), "<= 0.05 s"),
     ]
     if not args.quick:
         rows += [

@@ -45,7 +45,8 @@ target_link_libraries(trivial_window PRIVATE user32 gdi32)
 set_target_properties(trivial_window PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 
 # The Direct3D floor for bench/run_bench.py: the least program that draws like the game.
-add_executable(d3d_floor WIN32 tools/bench/d3d_floor.cpp)
+add_executable(d3d_floor WIN32 tools/bench/d3d_floor.cpp framework/frame_log.cpp)
+target_include_directories(d3d_floor PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(d3d_floor PRIVATE ${TESSARON_WARNINGS})
 target_link_options(d3d_floor PRIVATE -municode)
 target_link_libraries(d3d_floor PRIVATE d3d9 user32 gdi32)

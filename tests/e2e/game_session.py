@@ -561,10 +561,6 @@ def is_grey_text(rgb):
     return 100 <= min(rgb) and max(rgb) <= 190 and max(rgb) - min(rgb) < 20
 
 
-def is_near_white(rgb):
-    return min(rgb) >= 200
-
-
 def view_rect(picture, frame):
     """The 3D area inside the frame's X window (x, y, width, height): below the menu band (a
     run of light rows under the caption) and inside the frame's light borders. Needs a
