@@ -171,6 +171,14 @@ HRESULT CSceneMesh::CreateFromModel(IDirect3DDevice9* device, const XMeshData& m
     return TakeMesh(device, mesh.Get(), merged, TextureSource::Disk);
 }
 
+HRESULT CSceneMesh::CreateUntexturedFromModel(IDirect3DDevice9* device, const XMeshData& merged)
+{
+    ComPtr<ID3DXMesh> mesh;
+    const HRESULT hr = CreateMeshFromXData(device, merged, &mesh);
+    if (FAILED(hr)) return hr;
+    return TakeMesh(device, mesh.Get(), merged, TextureSource::None);
+}
+
 HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,
                              TextureCache* cache)
 {
@@ -186,7 +194,7 @@ HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XM
     for (DWORD i = 0; i < materialCount; ++i) {
         materials[i] = data.materials[i].material;
         const std::string& textureName = data.materials[i].textureName;
-        if (textureName.empty()) continue;
+        if (textureName.empty() || source == TextureSource::None) continue;
         auto found = known.find(textureName);
         if (found == known.end()) found = known.emplace(textureName, LoadTexture(device, textureName, source)).first;
         textures[i] = found->second;

@@ -43,6 +43,8 @@ public:
     static HRESULT ReadModelFile(const char* fileName, XMeshData& merged);
     /// The second half: the mesh and its textures from a model read by ReadModelFile.
     HRESULT CreateFromModel(IDirect3DDevice9* device, const XMeshData& merged);
+    /// The mesh alone, for a model that is only picked, never drawn: no texture is read.
+    HRESULT CreateUntexturedFromModel(IDirect3DDevice9* device, const XMeshData& merged);
 
     HRESULT OnDeviceReset(IDirect3DDevice9* device);
     HRESULT OnDeviceLost();
@@ -61,7 +63,7 @@ public:
     bool useMaterials = true;
 
 private:
-    enum class TextureSource { DataFile, Disk };
+    enum class TextureSource { DataFile, Disk, None };
     static HRESULT ReadModelBytes(const void* bytes, DWORD size, XMeshData& merged);
     HRESULT TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,
                      TextureCache* cache = nullptr);

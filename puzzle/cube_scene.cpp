@@ -38,10 +38,9 @@ void CubeScene::ReadPickModelAhead()
 void CubeScene::LoadScene(IDirect3DDevice9* device)
 {
     // Without a pick mesh only the targets are tested. A model that could not be read ahead is
-    // read now, with the same result.
-    if (pickModelReadAhead) pickMesh->CreateFromModel(device, *pickModelReadAhead);
-    else
-        pickMesh->Create(device, kModelName);
+    // read now, with the same result. The pick mesh is never drawn, so its textures are not read.
+    if (!pickModelReadAhead) ReadPickModelAhead();
+    if (pickModelReadAhead) pickMesh->CreateUntexturedFromModel(device, *pickModelReadAhead);
     pickModelReadAhead.reset();
     camera.AttachDevice(device);
     sceneRoot->Create(device, kModelName); // a failed load leaves an empty scene, drawn as such

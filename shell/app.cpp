@@ -54,8 +54,6 @@ bool CApp::InitInstance()
     // As the program was started (a shortcut may say maximised or minimised); the stored
     // window place is the frame's normal position either way.
     MainFrame()->InitialUpdateFrame(showCommand);
-    // The first ShowWindow of a process may take the launcher's show command instead of ours.
-    if (!IsWindowVisible(MainWindow())) ShowWindow(MainWindow(), SW_SHOWNORMAL);
     if (!game->active) return false;
 
     SetWindowTextW(MainWindow(), kAppWindowTitle);

@@ -4,6 +4,7 @@
 #include "game/overlay.h"
 #include "resources/resource.h"
 #include "shell/about_dialog.h"
+#include "shell/gdi_object.h"
 #include "shell/help_viewer.h"
 #include "shell/player_name_prompt.h"
 #include "shell/presets_dialog.h"
@@ -162,6 +163,20 @@ bool CAppForm::OnPaint()
     BeginPaint(hwnd, &paint);
     EndPaint(hwnd, &paint);
     if (!IsIconic(topLevelWindow) && active) RenderStep();
+    return true;
+}
+
+// Until the first frame the form shows the scene's background colour; from then on the scene
+// covers everything.
+bool CAppForm::OnEraseBackground(HDC dc)
+{
+    if (FrameShown()) return true;
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const DWORD argb = settings.ColorBG;
+    const CGdiObject<HBRUSH> brush(CreateSolidBrush(RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF)));
+    if (!brush) return false;
+    FillRect(dc, &client, brush.Get());
     return true;
 }
 

@@ -70,7 +70,7 @@ private:
     void OnSessionEnding() override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnPaint() override;
-    bool OnEraseBackground(HDC) override { return true; } // the scene covers everything
+    bool OnEraseBackground(HDC dc) override;
     bool OnKeyDown(UINT virtualKey, LPARAM) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 

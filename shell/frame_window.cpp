@@ -63,7 +63,7 @@ bool CFrameWindow::LoadFrame(UINT resourceId, std::unique_ptr<CFormView> formVie
         windowClass.lpfnWndProc = StaticWindowProc;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        windowClass.hbrBackground = nullptr; // the view covers the client area and paints its own
         windowClass.lpszClassName = kFrameClass;
         if (!RegisterClassExW(&windowClass)) return false;
     }
@@ -104,11 +104,15 @@ bool CFrameWindow::LoadFrame(UINT resourceId, std::unique_ptr<CFormView> formVie
 
 void CFrameWindow::InitialUpdateFrame(int showCommand)
 {
-    if (view) view->OnInitialUpdate();
+    // Shown first: the view's initial update may take a while (a game makes its device and loads
+    // its scene there), and a window on the screen meanwhile tells the player the program started.
     if (showCommand != SW_HIDE && hwnd) {
         ShowWindow(hwnd, showCommand);
+        // The first ShowWindow of a process may take the launcher's show command instead of ours.
+        if (!IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_SHOWNORMAL);
         UpdateWindow(hwnd);
     }
+    if (view) view->OnInitialUpdate();
 }
 
 bool CFrameWindow::LoadAcceleratorTable(UINT id)

@@ -23,7 +23,7 @@ public:
 
     /// Creates the frame with menu and icon `resourceId` and, inside it, `view`.
     virtual bool LoadFrame(UINT resourceId, std::unique_ptr<CFormView> view);
-    /// The view's initial update, then the frame shown with `showCommand` (SW_HIDE keeps it hidden).
+    /// The frame shown with `showCommand` (SW_HIDE keeps it hidden), then the view's initial update.
     void InitialUpdateFrame(int showCommand);
 
     CFormView* View() const { return view.get(); }

@@ -385,6 +385,34 @@ TEST_F(ApplicationTest, AGameStartedHiddenShowsItsWindow)
     EXPECT_TRUE(app.shownAtFirstIdle) << "an invisible game would run on unseen";
 }
 
+// The frame shows before the device and the scene are made: until the first frame its client
+// area is the scene's background colour, with nothing of the frame's own painted over it.
+TEST_F(ApplicationTest, AStartingGameShowsItsBackgroundColourBeforeTheFirstFrame)
+{
+    RegistrySandbox key("StartColour");
+    key.PutDword("ShowNameDlg", 0);
+    key.PutDword("ColorBG", 0xFF3060A0);
+    FormSources sources;
+    sources.settingsKey = key.Path();
+    CAppFrameWnd frame;
+    ASSERT_TRUE(frame.LoadFrame(IDR_MAINFRAME, std::make_unique<CAppForm>(sources)));
+
+    constexpr COLORREF kUnpainted = RGB(255, 0, 255);
+    const HDC screen = GetDC(nullptr);
+    const HDC dc = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    SetPixel(dc, 2, 2, kUnpainted);
+    SendMessageW(frame.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    EXPECT_EQ(GetPixel(dc, 2, 2), kUnpainted) << "the frame paints its own background over the form";
+    SendMessageW(frame.View()->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    EXPECT_EQ(GetPixel(dc, 2, 2), RGB(0x30, 0x60, 0xA0)) << "the form does not show the background colour";
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
 TEST_F(ApplicationTest, IdleStepsDrawWithoutWaitingAndWaitOnlyWithNothingToDraw)
 {
     RegistrySandbox key("IdleWaits");
