@@ -36,6 +36,17 @@ SKIP_EXIT_CODE = 77
 LAVAPIPE_ICD = "/usr/share/vulkan/icd.d/lvp_icd.x86_64.json"
 
 
+def wait_for(condition, failure, timeout, interval=0.2, error=TimeoutError):
+    """Polls `condition` until it gives a true value, which is returned; raises `error(failure)`
+    after `timeout` seconds."""
+    deadline = time.time() + timeout
+    while not (found := condition()):
+        if time.time() > deadline:
+            raise error(failure)
+        time.sleep(interval)
+    return found
+
+
 def replacement_d3d9():
     """The d3d9.dll the scenarios play on instead of Wine's own, or None for Wine's own. Ends a
     scenario that needs one as skipped when none is named."""
@@ -248,12 +259,9 @@ class GameSession:
     def wait_managed(self, window, timeout=20):
         """Waits for the window manager to take `window` into a frame of its own (its parent is no
         longer the root window)."""
-        deadline = time.time() + timeout
-        while re.search(r"Parent window id: \S+ \(the root window\)", subprocess.run(
-                ["xwininfo", "-tree", "-id", window], capture_output=True, text=True).stdout):
-            if time.time() > deadline:
-                raise TimeoutError("the window manager did not take window %s within %d s" % (window, timeout))
-            time.sleep(0.1)
+        wait_for(lambda: not re.search(r"Parent window id: \S+ \(the root window\)", subprocess.run(
+                    ["xwininfo", "-tree", "-id", window], capture_output=True, text=True).stdout),
+                 "the window manager did not take window %s within %d s" % (window, timeout), timeout, 0.1)
 
     def frame_extents(self, window):
         """The window manager's frame around `window` as (left, right, top, bottom), or None."""
@@ -734,15 +742,9 @@ class Scenario:
     def wait_main_window(self, timeout=40):
         """Waits for the main window and for the splash to be gone; gives the frame the keyboard."""
         window = self.session.find_window(timeout=timeout)
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            windows = visible_windows()
-            shown = [w for w in windows if w[0] == window]
-            if shown and not any(w[2][2:] == SPLASH_SIZE for w in windows):
-                break
-            time.sleep(0.1)
-        else:
-            raise TimeoutError("the main window did not show without the splash")
+        wait_for(lambda: (lambda windows: any(w[0] == window for w in windows) and
+                          not any(w[2][2:] == SPLASH_SIZE for w in windows))(visible_windows()),
+                 "the main window did not show without the splash", timeout, 0.1)
         self.frame = self.session.geometry(window)
         self.window = window
         self.session.focus(window)

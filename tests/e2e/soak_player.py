@@ -10,6 +10,7 @@ import random
 import subprocess
 import time
 
+import game_session
 from game_session import GameSession
 
 # Menu commands as (menu, item): F10, Right × menu, Down opens it on its first item, Down × item.
@@ -31,6 +32,10 @@ DWORD_VALUES = ("Left", "Top", "Width", "Height", "NumberRotate", "ColorBG", "Pi
 
 class SoakFailure(AssertionError):
     pass
+
+
+def wait_for(condition, failure, timeout, interval=0.2):
+    return game_session.wait_for(condition, failure, timeout, interval, SoakFailure)
 
 
 def visible_windows():
@@ -68,12 +73,7 @@ class SoakPlayer:
 
     def wait_for_first_frame(self, timeout=60):
         # The splash closes with the first frame; then only the frame (and Wine's 1×1 helper) show.
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if not self.unexpected_windows():
-                return
-            time.sleep(0.5)
-        raise SoakFailure("the splash (or another window) never went away")
+        wait_for(lambda: not self.unexpected_windows(), "the splash (or another window) never went away", timeout, 0.5)
 
     def finish(self):
         """Closes the game as a person would and returns its registry values."""
@@ -113,21 +113,11 @@ class SoakPlayer:
             raise SoakFailure("unexpected window(s) %s after '%s'" % (names, what))
 
     def wait_new_window(self, before, timeout=15):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            new = [w for w in self.unexpected_windows() if w not in before]
-            if new:
-                return new[-1]
-            time.sleep(0.1)
-        raise SoakFailure("no dialog appeared")
+        return wait_for(lambda: [w for w in self.unexpected_windows() if w not in before], "no dialog appeared",
+                        timeout, 0.1)[-1]
 
     def wait_gone(self, window, timeout=15):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if window not in visible_windows():
-                return
-            time.sleep(0.1)
-        raise SoakFailure("a dialog did not close")
+        wait_for(lambda: window not in visible_windows(), "a dialog did not close", timeout, 0.1)
 
     # ---- places -------------------------------------------------------------------------------
 
@@ -207,11 +197,8 @@ class SoakPlayer:
 
     def wait_full_screen(self, timeout=30):
         """Waits for what Alt+Enter must cause: a window of the game covering the screen."""
-        deadline = time.time() + timeout
-        while not any(self.size(w) == SCREEN_SIZE for w in self.unexpected_windows()):
-            if time.time() > deadline:
-                raise SoakFailure("Alt+Enter showed no full-screen window within %d s" % timeout)
-            time.sleep(0.2)
+        wait_for(lambda: any(self.size(w) == SCREEN_SIZE for w in self.unexpected_windows()),
+                 "Alt+Enter showed no full-screen window within %d s" % timeout, timeout)
 
     def size(self, window):
         try:
@@ -220,25 +207,16 @@ class SoakPlayer:
             return None  # closed meanwhile
 
     def ensure_windowed(self, timeout=20):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if self.window in visible_windows() and not self.unexpected_windows():
-                _, _, w, h = self.session.geometry(self.window)
-                if w < 1024:
-                    return
-            time.sleep(0.2)
-        raise SoakFailure("the window did not come back from full screen")
+        wait_for(lambda: self.window in visible_windows() and not self.unexpected_windows() and
+                 self.session.geometry(self.window)[2] < 1024, "the window did not come back from full screen", timeout)
 
     def resize(self):
         self.size_window(self.random.randint(420, 1000), self.random.randint(350, 740))
 
     def size_window(self, w, h, timeout=20):
         subprocess.run(["xdotool", "windowsize", self.window, str(w), str(h)], check=False)
-        deadline = time.time() + timeout
-        while self.size(self.window) != (w, h):
-            if time.time() > deadline:
-                raise SoakFailure("the window did not take the size %dx%d within %d s" % (w, h, timeout))
-            time.sleep(0.1)
+        wait_for(lambda: self.size(self.window) == (w, h),
+                 "the window did not take the size %dx%d within %d s" % (w, h, timeout), timeout, 0.1)
 
     ACTIONS = (("click_cube", 8), ("click_off_cube", 3), ("drag", 4), ("wheel", 3), ("menu_command", 3),
                ("dialog", 2), ("full_screen", 1), ("resize", 3))
@@ -262,11 +240,9 @@ class SoakPlayer:
         self.ensure_windowed()
         self.size_window(*self.first_size)
         # The first sample after the size may still have been taken before the reset it causes.
-        wanted, deadline = len(self.report()) + 2, time.time() + 10 * ReportInterval
-        while len(self.report()) < wanted:
-            if time.time() > deadline:
-                raise SoakFailure("the game wrote no resource sample for %.0f s" % (10 * ReportInterval))
-            time.sleep(0.2)
+        wanted = len(self.report()) + 2
+        wait_for(lambda: len(self.report()) >= wanted,
+                 "the game wrote no resource sample for %.0f s" % (10 * ReportInterval), 10 * ReportInterval)
         self.check("settle")
         return len(self.report())
 
@@ -324,15 +300,10 @@ def check_no_growth(samples, warm_up_samples, played_seconds, gdi_slack=4, judge
     if not idle or not later:
         raise SoakFailure("too few resource samples (%d)" % len(samples))
     first, last = lowest(idle[-2:]), lowest(later[-3:])
-    problems = []
-    if last["gdi"] > first["gdi"] + gdi_slack:
-        problems.append("GDI objects %d → %d" % (first["gdi"], last["gdi"]))
-    if last["user"] > first["user"] + gdi_slack:
-        problems.append("USER objects %d → %d" % (first["user"], last["user"]))
-    if last["windows"] > first["windows"]:
-        problems.append("windows %d → %d" % (first["windows"], last["windows"]))
-    if last["handles"] > first["handles"] + gdi_slack:
-        problems.append("handles %d → %d" % (first["handles"], last["handles"]))
+    problems = ["%s %d → %d" % (what, first[key], last[key])
+                for key, what, slack in (("gdi", "GDI objects", gdi_slack), ("user", "USER objects", gdi_slack),
+                                         ("windows", "windows", 0), ("handles", "handles", gdi_slack))
+                if last[key] > first[key] + slack]
     if judge_memory and last["private_kb"] > first["private_kb"] + memory_slack_kb:
         problems.append("private memory %d KiB → %d KiB in %.0f s" % (first["private_kb"], last["private_kb"],
                                                                      played_seconds))
