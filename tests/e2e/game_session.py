@@ -764,13 +764,23 @@ class Scenario:
     # --- menus --------------------------------------------------------------------------------
 
     def open_menu(self, index, items):
-        """Clicks menu title `index` and returns the popup's item rows as (x, y, x1, y1) boxes."""
+        """Clicks menu title `index` and returns the popup's item rows as (x, y, x1, y1) boxes.
+        On a busy machine a click on the menu bar right after a start or a return from full screen
+        has been seen to open nothing (once highlighting the title): two Esc leave any menu mode
+        and the click is made once more before the menu counts as not opening."""
         picture = self.shot("menubar")
         titles = menu_titles(picture, self.frame, self.view)
         self.check(len(titles) == 4, "expected four menu titles, found %d" % len(titles))
         before = {w[0] for w in visible_windows()}
         self.session.click(*titles[index])
-        popup = self.wait_popup(before, "menu %d did not open" % index)
+        try:
+            popup = self.wait_popup(before, "menu %d did not open" % index)
+        except AssertionError as missed:
+            print("%s: clicking again" % missed, flush=True)
+            self.session.key("Escape")
+            self.session.key("Escape")
+            self.session.click(*titles[index])
+            popup = self.wait_popup(before, "menu %d did not open after a second click" % index)
         x, y, w, h = popup
         separators = 0  # the callers ask only for popups without separators or count rows themselves
         row = (h - 4 - separators) / float(items)
