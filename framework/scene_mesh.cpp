@@ -165,18 +165,20 @@ HRESULT CSceneMesh::ReadModelBytes(const void* bytes, DWORD size, XMeshData& mer
 
 HRESULT CSceneMesh::CreateFromModel(IDirect3DDevice9* device, const XMeshData& merged)
 {
-    ComPtr<ID3DXMesh> mesh;
-    const HRESULT hr = CreateMeshFromXData(device, merged, &mesh);
-    if (FAILED(hr)) return hr;
-    return TakeMesh(device, mesh.Get(), merged, TextureSource::Disk);
+    return CreateFromModel(device, merged, TextureSource::Disk);
 }
 
 HRESULT CSceneMesh::CreateUntexturedFromModel(IDirect3DDevice9* device, const XMeshData& merged)
 {
+    return CreateFromModel(device, merged, TextureSource::None);
+}
+
+HRESULT CSceneMesh::CreateFromModel(IDirect3DDevice9* device, const XMeshData& merged, TextureSource source)
+{
     ComPtr<ID3DXMesh> mesh;
     const HRESULT hr = CreateMeshFromXData(device, merged, &mesh);
     if (FAILED(hr)) return hr;
-    return TakeMesh(device, mesh.Get(), merged, TextureSource::None);
+    return TakeMesh(device, mesh.Get(), merged, source);
 }
 
 HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,

@@ -65,6 +65,7 @@ public:
 private:
     enum class TextureSource { DataFile, Disk, None };
     static HRESULT ReadModelBytes(const void* bytes, DWORD size, XMeshData& merged);
+    HRESULT CreateFromModel(IDirect3DDevice9* device, const XMeshData& merged, TextureSource source);
     HRESULT TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,
                      TextureCache* cache = nullptr);
     static Microsoft::WRL::ComPtr<IDirect3DTexture9> LoadTexture(IDirect3DDevice9* device, const std::string& name,
