@@ -1,11 +1,9 @@
 // The scene tree's loading from the data file, its drawing and its device life cycle.
 
-#include "framework/data_file.h"
 #include "framework/scene_frame.h"
 #include "framework/scene_loader.h"
 #include "framework/scene_mesh.h"
-#include "framework/x_mesh.h"
-#include "framework/x_templates.h"
+#include "framework/scene_model.h"
 
 #include <memory>
 #include <new>
@@ -14,50 +12,39 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr DWORD kNameBufferSize = CSceneFrame::kMaxNameLength + 1;
+HRESULT MakeObjects(IDirect3DDevice9* device, const std::vector<SceneObject>& objects, CSceneFrame* parent,
+                    SceneTextures& textures);
 
-HRESULT LoadObject(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent, TextureCache& textures);
-
-HRESULT LoadMesh(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent, TextureCache& textures)
+HRESULT MakeMesh(IDirect3DDevice9* device, const SceneObject& object, CSceneFrame* parent, SceneTextures& textures)
 {
     if (parent->mesh) return E_FAIL; // one mesh per frame
-    char name[kNameBufferSize] = "";
-    DWORD length = kNameBufferSize;
-    if (FAILED(object->GetName(name, &length))) name[0] = '\0'; // an unnamed mesh is fine
-    name[kNameBufferSize - 1] = '\0';
-    parent->mesh = new (std::nothrow) CSceneMesh(name);
+    parent->mesh = new (std::nothrow) CSceneMesh(object.name.c_str());
     if (!parent->mesh) return E_OUTOFMEMORY;
     // A mesh that fails to load stays empty: it draws nothing, and the rest of the scene still loads.
-    parent->mesh->Create(device, object, &textures);
+    if (SUCCEEDED(object.meshRead)) parent->mesh->CreateFromSceneData(device, object.mesh, textures);
     return S_OK;
 }
 
-HRESULT LoadFrame(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent, TextureCache& textures)
+HRESULT MakeFrame(IDirect3DDevice9* device, const SceneObject& object, CSceneFrame* parent, SceneTextures& textures)
 {
-    char name[kNameBufferSize] = "";
-    DWORD length = kNameBufferSize;
-    HRESULT hr = object->GetName(name, &length);
-    if (FAILED(hr)) return hr;
-    name[kNameBufferSize - 1] = '\0';
-    CSceneFrame* frame = new (std::nothrow) CSceneFrame(name);
+    CSceneFrame* frame = new (std::nothrow) CSceneFrame(object.name.c_str());
     if (!frame) return E_OUTOFMEMORY;
     parent->AddChild(frame);
-    for (;;) {
-        ComPtr<IDirectXFileObject> child;
-        if (FAILED(object->GetNextObject(&child)) || !child) return S_OK;
-        ComPtr<IDirectXFileData> data;
-        if (FAILED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(data.GetAddressOf()))))
-            continue; // references and binary data are not part of the tree
-        if (FAILED(hr = LoadObject(device, data.Get(), frame, textures))) return hr;
-    }
+    return MakeObjects(device, object.children, frame, textures);
 }
 
-HRESULT LoadObject(IDirect3DDevice9* device, IDirectXFileData* object, CSceneFrame* parent, TextureCache& textures)
+HRESULT MakeObjects(IDirect3DDevice9* device, const std::vector<SceneObject>& objects, CSceneFrame* parent,
+                    SceneTextures& textures)
 {
-    const GUID type = XObjectType(object);
-    if (type == x_templates::kMesh) return LoadMesh(device, object, parent, textures);
-    if (type == x_templates::kFrameTransformMatrix) return ReadXMatrix(object, parent->matrix);
-    if (type == x_templates::kFrame) return LoadFrame(device, object, parent, textures);
+    for (const SceneObject& object : objects) {
+        HRESULT hr = S_OK;
+        switch (object.kind) {
+        case SceneObject::Kind::Mesh: hr = MakeMesh(device, object, parent, textures); break;
+        case SceneObject::Kind::Transform: parent->matrix = object.matrix; break;
+        case SceneObject::Kind::Frame: hr = MakeFrame(device, object, parent, textures); break;
+        }
+        if (FAILED(hr)) return hr;
+    }
     return S_OK;
 }
 
@@ -76,26 +63,28 @@ D3DXMATRIX WorldOrIdentity(const D3DXMATRIX* given)
 
 HRESULT LoadSceneFromMemory(IDirect3DDevice9* device, CSceneFrame* root, const void* bytes, DWORD size)
 {
-    ComPtr<IDirectXFile> file;
-    ComPtr<IDirectXFileEnumObject> objects;
-    const HRESULT hr = OpenXData(bytes, size, file, objects);
-    if (FAILED(hr)) return hr;
-    TextureCache textures; // every sticker names the same texture: decode it once per load
-    for (;;) {
-        ComPtr<IDirectXFileData> object;
-        if (FAILED(objects->GetNextDataObject(&object)) || !object) return S_OK;
-        if (FAILED(LoadObject(device, object.Get(), root, textures))) return E_FAIL;
-    }
+    SceneModel model;
+    ReadSceneModel(bytes, size, model);
+    return MakeScene(device, root, model);
+}
+
+HRESULT MakeScene(IDirect3DDevice9* device, CSceneFrame* root, const SceneModel& model)
+{
+    SceneTextures textures(model.textures); // every sticker names the same texture: decode it once per load
+    if (FAILED(MakeObjects(device, model.objects, root, textures))) return E_FAIL;
+    return model.result;
 }
 
 HRESULT CSceneFile::Create(IDirect3DDevice9* device, const char* modelName)
 {
-    std::unique_ptr<BYTE[]> bytes;
-    DWORD size = 0;
-    const HRESULT hr = ReadDataStream(modelName, bytes, size);
-    if (hr != S_OK) return hr;
-    // The bytes outlive the parser's enumeration, which reads from them in place.
-    return LoadSceneFromMemory(device, this, bytes.get(), size);
+    SceneModel model;
+    ReadSceneModelFromDataFile(modelName, model);
+    return Create(device, model);
+}
+
+HRESULT CSceneFile::Create(IDirect3DDevice9* device, const SceneModel& model)
+{
+    return MakeScene(device, this, model);
 }
 
 HRESULT CSceneFile::Render(IDirect3DDevice9* device, const D3DXMATRIX* world)

@@ -8,6 +8,7 @@
 #include <d3dx9math.h>
 
 class CSceneMesh;
+struct SceneModel;
 
 class CSceneFrame {
 public:
@@ -45,6 +46,8 @@ public:
 
     /// Loads the model stream modelName of the data file into the tree below the root.
     HRESULT Create(IDirect3DDevice9* device, const char* modelName);
+    /// The same for a model read from the data file before (ReadSceneModelFromDataFile).
+    HRESULT Create(IDirect3DDevice9* device, const SceneModel& model);
     /// Draws the tree: opaque subsets, then blended ones, under world (the identity when null),
     /// and leaves that world set.
     HRESULT Render(IDirect3DDevice9* device, const D3DXMATRIX* world);

@@ -49,6 +49,14 @@ HRESULT ReadWholeFile(const char* path, std::unique_ptr<BYTE[]>& bytes, DWORD& s
     return hr;
 }
 
+/// The file read ahead under name, if any.
+const std::vector<BYTE>* FindFile(const TextureFiles* files, const std::string& name)
+{
+    if (!files) return nullptr;
+    const auto found = files->find(name);
+    return found == files->end() ? nullptr : &found->second;
+}
+
 /// One frame of a model file: its own transform, its meshes and its child frames.
 struct ModelFrame {
     D3DXMATRIX local;
@@ -105,14 +113,12 @@ CSceneMesh::CSceneMesh(const char* meshName) { lstrcpynA(name, meshName ? meshNa
 
 CSceneMesh::~CSceneMesh() { Destroy(); }
 
-HRESULT CSceneMesh::Create(IDirect3DDevice9* device, IDirectXFileData* meshObject, TextureCache* cache)
+HRESULT CSceneMesh::CreateFromSceneData(IDirect3DDevice9* device, const XMeshData& data, SceneTextures& sceneTextures)
 {
-    XMeshData data;
-    HRESULT hr = ReadXMesh(meshObject, data);
-    if (FAILED(hr)) return hr;
     ComPtr<ID3DXMesh> mesh;
-    if (FAILED(hr = CreateMeshFromXData(device, data, &mesh))) return hr;
-    return TakeMesh(device, mesh.Get(), data, TextureSource::DataFile, cache);
+    const HRESULT hr = CreateMeshFromXData(device, data, &mesh);
+    if (FAILED(hr)) return hr;
+    return TakeMesh(device, mesh.Get(), data, TextureSource::DataFile, &sceneTextures);
 }
 
 HRESULT CSceneMesh::Create(IDirect3DDevice9* device, const char* fileName)
@@ -182,7 +188,7 @@ HRESULT CSceneMesh::CreateFromModel(IDirect3DDevice9* device, const XMeshData& m
 }
 
 HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,
-                             TextureCache* cache)
+                             SceneTextures* sceneTextures)
 {
     const HRESULT hr = OptimizeWherePossible(mesh);
     if (FAILED(hr)) return hr;
@@ -192,24 +198,28 @@ HRESULT CSceneMesh::TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XM
     materials.resize(materialCount);
     textures.resize(materialCount);
     TextureCache ownCache; // the subsets of one model name the same file many times
-    TextureCache& known = cache ? *cache : ownCache;
+    TextureCache& known = sceneTextures ? sceneTextures->made : ownCache;
+    const TextureFiles* files = sceneTextures ? &sceneTextures->files : nullptr;
     for (DWORD i = 0; i < materialCount; ++i) {
         materials[i] = data.materials[i].material;
         const std::string& textureName = data.materials[i].textureName;
         if (textureName.empty() || source == TextureSource::None) continue;
         auto found = known.find(textureName);
-        if (found == known.end()) found = known.emplace(textureName, LoadTexture(device, textureName, source)).first;
+        if (found == known.end()) found = known.emplace(textureName, LoadTexture(device, textureName, source, files)).first;
         textures[i] = found->second;
     }
     return S_OK;
 }
 
 ComPtr<IDirect3DTexture9> CSceneMesh::LoadTexture(IDirect3DDevice9* device, const std::string& name,
-                                                 TextureSource source)
+                                                 TextureSource source, const TextureFiles* files)
 {
     // A missing or undecodable texture leaves the subset untextured.
     ComPtr<IDirect3DTexture9> texture;
-    if (source == TextureSource::DataFile) {
+    if (const std::vector<BYTE>* file = FindFile(files, name)) {
+        if (FAILED(D3DXCreateTextureFromFileInMemory(device, file->data(), static_cast<UINT>(file->size()), &texture)))
+            texture.Reset();
+    } else if (source == TextureSource::DataFile) {
         std::unique_ptr<BYTE[]> bytes;
         DWORD size = 0;
         if (ReadDataStream(name.c_str(), bytes, size) == S_OK &&

@@ -8,19 +8,26 @@
 // implemented. Meshes are therefore built by our own X reading (framework/x_mesh.h), and an
 // optimisation the platform lacks leaves the mesh as loaded.
 
+#include "framework/scene_model.h"
+
 #include <d3dx9.h>
-#include <dxfile.h>
 #include <wrl/client.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
-struct XMeshData;
-
 /// Textures made during one load, by file name, so that meshes and subsets naming the same file
 /// share one texture instead of each decoding it again (a null entry remembers a name that gave none).
 using TextureCache = std::map<std::string, Microsoft::WRL::ComPtr<IDirect3DTexture9>>;
+
+/// The textures of one scene load: those made so far, and the files read with the model (a
+/// name not among them is read from the data file when its texture is made).
+struct SceneTextures {
+    explicit SceneTextures(const TextureFiles& files) : files(files) {}
+    TextureCache made;
+    const TextureFiles& files;
+};
 
 class CSceneMesh {
 public:
@@ -31,9 +38,8 @@ public:
     CSceneMesh(const CSceneMesh&) = delete;
     CSceneMesh& operator=(const CSceneMesh&) = delete;
 
-    /// Loads the mesh of a Mesh data object; texture names are read as streams of the data file
-    /// (through cache, when given).
-    HRESULT Create(IDirect3DDevice9* device, IDirectXFileData* meshObject, TextureCache* cache = nullptr);
+    /// Makes the mesh of a Mesh object of the scene; its textures are streams of the data file.
+    HRESULT CreateFromSceneData(IDirect3DDevice9* device, const XMeshData& data, SceneTextures& sceneTextures);
     /// Loads every mesh of a model file, with its frame transforms, as one mesh; textures from disk.
     HRESULT Create(IDirect3DDevice9* device, const char* fileName);
     /// The same as the file variant, for a model already in memory.
@@ -67,9 +73,9 @@ private:
     static HRESULT ReadModelBytes(const void* bytes, DWORD size, XMeshData& merged);
     HRESULT CreateFromModel(IDirect3DDevice9* device, const XMeshData& merged, TextureSource source);
     HRESULT TakeMesh(IDirect3DDevice9* device, ID3DXMesh* mesh, const XMeshData& data, TextureSource source,
-                     TextureCache* cache = nullptr);
+                     SceneTextures* sceneTextures = nullptr);
     static Microsoft::WRL::ComPtr<IDirect3DTexture9> LoadTexture(IDirect3DDevice9* device, const std::string& name,
-                                                                 TextureSource source);
+                                                                 TextureSource source, const TextureFiles* files);
     HRESULT DrawSubset(IDirect3DDevice9* device, DWORD subset);
 
     char name[kMaxNameLength + 1];

@@ -29,6 +29,13 @@ CubeScene::CubeScene(CubeModel& cube)
 
 CubeScene::~CubeScene() { DestroyDeviceObjects(); }
 
+void CubeScene::ReadModelsAhead()
+{
+    ReadPickModelAhead();
+    sceneReadAhead = std::make_unique<SceneModel>();
+    ReadSceneModelFromDataFile(kModelName, *sceneReadAhead);
+}
+
 void CubeScene::ReadPickModelAhead()
 {
     auto model = std::make_unique<XMeshData>();
@@ -43,7 +50,11 @@ void CubeScene::LoadScene(IDirect3DDevice9* device)
     if (pickModelReadAhead) pickMesh->CreateUntexturedFromModel(device, *pickModelReadAhead);
     pickModelReadAhead.reset();
     camera.AttachDevice(device);
-    sceneRoot->Create(device, kModelName); // a failed load leaves an empty scene, drawn as such
+    // A failed load leaves an empty scene, drawn as such.
+    if (sceneReadAhead) sceneRoot->Create(device, *sceneReadAhead);
+    else
+        sceneRoot->Create(device, kModelName);
+    sceneReadAhead.reset();
     if (cube.BindPieces(*sceneRoot) && keptArrangement) cube.ApplyArrangement(*keptArrangement);
     keptArrangement.reset();
 }

@@ -27,9 +27,10 @@ public:
     CubeScene(const CubeScene&) = delete;
     CubeScene& operator=(const CubeScene&) = delete;
 
-    /// Reads the loose model ahead, while the device is still being made (the start waits for the
-    /// graphics driver then); the next LoadScene builds the pick mesh from it instead of the file.
-    void ReadPickModelAhead();
+    /// Reads the loose model and the scene's model with its textures ahead, while the device is
+    /// still being made (the start waits for the graphics driver then); the next LoadScene makes
+    /// the pick mesh and the scene from them instead of reading the files.
+    void ReadModelsAhead();
     /// Loads the pick mesh and the scene and binds the 81 pieces. A first load shows the cube
     /// solved; a load after the device was re-created gives the pieces back their arrangement,
     /// so the cube stays in step with the move history.
@@ -58,6 +59,8 @@ public:
     CSceneCamera& Camera() { return camera; }
 
 private:
+    void ReadPickModelAhead();
+
     CubeModel& cube;
     std::unique_ptr<CSceneFile> sceneRoot;
     std::unique_ptr<CSceneMesh> pickMesh;
@@ -65,4 +68,5 @@ private:
     CTurnTargets targets;
     std::optional<CubeModel::Arrangement> keptArrangement; ///< across a device re-creation
     std::unique_ptr<XMeshData> pickModelReadAhead;         ///< for the next LoadScene only
+    std::unique_ptr<SceneModel> sceneReadAhead;            ///< for the next LoadScene only
 };

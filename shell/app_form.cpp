@@ -115,7 +115,7 @@ void CAppForm::OnInitialUpdate()
     fullscreen_window::SetCommands(this);
     mainWindow = formWindow;
     focusWindow = fullscreenWindow;
-    scene.ReadPickModelAhead(); // while the graphics driver loads on its worker
+    scene.ReadModelsAhead(); // while the graphics driver loads on its worker
     // A failure has been shown; the application sees !active.
     if (direct3dSource)
         CreateWithDirect3D(direct3dSource);
