@@ -115,7 +115,9 @@ void CAppForm::OnInitialUpdate()
     fullscreen_window::SetCommands(this);
     mainWindow = formWindow;
     focusWindow = fullscreenWindow;
-    scene.ReadModelsAhead(); // while the graphics driver loads on its worker
+    // What needs no Direct3D is made while the graphics driver loads on its worker.
+    InitScene();
+    scene.ReadModelsAhead();
     // A failure has been shown; the application sees !active.
     if (direct3dSource)
         CreateWithDirect3D(direct3dSource);
@@ -274,8 +276,10 @@ void CAppForm::WindowedModeRestored()
 
 HRESULT CAppForm::InitScene()
 {
-    CreateInputDevices(input, topLevelWindow); // without devices the cube cannot be turned, but shows
-    com.Initialize();                          // the data file is read through structured storage
+    // Once: at start this runs before the device is made; without devices the cube cannot be
+    // turned, but shows.
+    if (!input.directInput) CreateInputDevices(input, topLevelWindow);
+    com.Initialize(); // the data file is read through structured storage
     return S_OK;
 }
 
