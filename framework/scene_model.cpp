@@ -1,6 +1,7 @@
 #include "framework/scene_model.h"
 
 #include "framework/data_file.h"
+#include "framework/scene_frame.h"
 #include "framework/x_templates.h"
 
 #include <d3dx9tex.h>
@@ -11,7 +12,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr DWORD kNameBufferSize = 512; ///< the frame tree's name limit, with its terminator
+constexpr DWORD kNameBufferSize = CSceneFrame::kMaxNameLength + 1;
 
 /// The object's name, cut to the frame tree's limit; empty when it has none or it cannot be read.
 bool ReadName(IDirectXFileData* object, std::string& name)
