@@ -16,7 +16,8 @@ PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix mingw-w64-tools w
           lintian xdg-utils  # the Debian package: lintian checks it, the help opens through xdg-open
           appstream debootstrap libnotify-bin  # its metainfo validated; apt tried in a fresh root; Recommends
           nsis  # the setup program for Windows players
-          mesa-vulkan-drivers)  # Vulkan on the CPU (lavapipe), for the e2e set on DXVK's Direct3D 9
+          mesa-vulkan-drivers  # Vulkan on the CPU (lavapipe), for the e2e set on DXVK's Direct3D 9
+          python3-tk)  # the e2e set reads and fills the X clipboard through it
 
 missing=()
 for p in "${PACKAGES[@]}"; do
