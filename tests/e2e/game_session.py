@@ -291,8 +291,18 @@ class GameSession:
         return found
 
     def wine(self, *args, check=True):
-        return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True,
-                              stdin=subprocess.DEVNULL)
+        """Runs a Wine program in this prefix. A registry command that fails is tried twice more,
+        its message printed: one failed once in a freshly copied prefix, on a busy machine."""
+        tries = 3 if args[0] == "reg" and check else 1
+        for attempt in range(tries):
+            done = subprocess.run(["wine", *args], env=self.env, capture_output=True, stdin=subprocess.DEVNULL)
+            if done.returncode == 0 or not check:
+                return done
+            print("wine %s ended with %d: %s" % (" ".join(args), done.returncode,
+                                                 done.stderr.decode(errors="replace").strip()[-300:]))
+            if attempt + 1 < tries:
+                time.sleep(1)
+        done.check_returncode()
 
     def code_page(self):
         """The system's ANSI code page as Wine has taken it from the locale."""
