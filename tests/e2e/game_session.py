@@ -399,7 +399,9 @@ class GameSession:
             if self.process and self.process.poll() is not None:
                 raise RuntimeError("the game ended before its window '%s' appeared" % name)
             time.sleep(0.1)
-        raise TimeoutError("no window named '%s'" % name)
+        shown = ", ".join("'%s' %s" % (title, geo) for _, title, geo in visible_windows())
+        raise TimeoutError("no window named '%s' (shown: %s; running: %s)" % (name, shown or "none",
+                                                                          "; ".join(self.programs()) or "none"))
 
     def focus(self, window, timeout=5):
         """Gives `window` the keyboard, trying again while the server refuses it (a window
