@@ -200,6 +200,7 @@ bool CAppForm::RenderStep()
     // A full-screen device lost to another window (Alt+Tab, the lock screen) comes back as a window.
     if (!windowed && device && FAILED(device->TestCooperativeLevel())) ReturnToWindowed();
     RenderFrame(); // failures have been handled inside; the next idle call tries again
+    if (FrameShown()) MakeInputDevicesOnce();
     return !deviceLost;
 }
 
@@ -276,11 +277,18 @@ void CAppForm::WindowedModeRestored()
 
 HRESULT CAppForm::InitScene()
 {
-    // Once: at start this runs before the device is made; without devices the cube cannot be
-    // turned, but shows.
-    if (!input.directInput) CreateInputDevices(input, topLevelWindow);
     com.Initialize(); // the data file is read through structured storage
     return S_OK;
+}
+
+// Made once the first frame is on the screen, so DirectInput's libraries load after the cube
+// shows rather than before it; there is nothing to turn until then. They are bound to the
+// window that has the keyboard. Without them the cube cannot be turned, but shows.
+void CAppForm::MakeInputDevicesOnce()
+{
+    if (inputDevicesMade) return;
+    inputDevicesMade = true;
+    CreateInputDevices(input, windowed ? topLevelWindow : fullscreenWindow);
 }
 
 HRESULT CAppForm::OnDeviceCreated()

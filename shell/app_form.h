@@ -77,6 +77,7 @@ private:
     void RegisterCommands();
     /// What a close keeps, written once: at the session's end or when the form goes.
     void SaveSettingsOnce();
+    void MakeInputDevicesOnce();
     void AskPlayerName();
     void OnPresets();
     void OnBackgroundPicture();
@@ -103,6 +104,7 @@ private:
     CTextFont font;
     CBackground background;
     InputDevices input;
+    bool inputDevicesMade = false; ///< tried once, after the first frame
     CComInitialization com;
     BYTE InputState[256] = {};
 

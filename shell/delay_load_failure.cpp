@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <dinput.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -47,6 +48,12 @@ HINSTANCE WINAPI NoShellExecute(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)
     return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
 }
 
+HRESULT WINAPI NoDirectInput(HINSTANCE, DWORD, REFIID, LPVOID* out, LPUNKNOWN)
+{
+    if (out) *out = nullptr;
+    return DIERR_GENERIC;
+}
+
 DWORD WINAPI TickCountForTimeGetTime()
 {
     return GetTickCount();
@@ -58,10 +65,14 @@ template <typename Function> FARPROC AsFarProc(Function* function)
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
 }
 
+/// What the player is told is lost with a command's library.
+constexpr wchar_t kCommandLost[] = L"Эта команда недоступна; игра продолжается.";
+
 struct Substitute {
     const char* name;
     FARPROC function;
     bool tellPlayer; ///< false when the substitute does the function's whole work
+    const wchar_t* lost = kCommandLost;
 };
 
 /// One for every function the delay-import definitions name.
@@ -72,6 +83,8 @@ const Substitute kSubstitutes[] = {
     {"CommDlgExtendedError", AsFarProc(NoChooserError), false}, // asked only after a chooser, which told
     {"HtmlHelpW", AsFarProc(NoHelpViewer), true},
     {"ShellExecuteW", AsFarProc(NoShellExecute), true},
+    {"DirectInput8Create", AsFarProc(NoDirectInput), true,
+     L"Кубик не будет поворачиваться мышью; игра продолжается."},
     {"timeGetTime", AsFarProc(TickCountForTimeGetTime), false},
 };
 
@@ -99,14 +112,15 @@ std::wstring Widen(const char* ascii)
     return text;
 }
 
-void TellPlayer(const DelayLoadInfo& info)
+void TellPlayer(const DelayLoadInfo& info, const Substitute& substitute)
 {
     const std::wstring library = Widen(info.szDll);
     std::wstring text =
         info.hmodCur == StandInModule()
             ? L"Не удалось загрузить системную библиотеку " + library + L"."
             : L"В системной библиотеке " + library + L" нет функции " + Widen(info.dlp.szProcName) + L".";
-    text += L"\nЭта команда недоступна; игра продолжается.";
+    text += L"\n";
+    text += substitute.lost;
     if (presenter)
         presenter(text.c_str());
     else
@@ -123,7 +137,7 @@ FARPROC WINAPI DelayLoadFailureHook(unsigned notification, PDelayLoadInfo info)
     if (notification != dliFailGetProc) return nullptr;
     const Substitute* substitute = SubstituteFor(*info);
     if (!substitute) return nullptr;
-    if (substitute->tellPlayer) TellPlayer(*info);
+    if (substitute->tellPlayer) TellPlayer(*info, *substitute);
     return substitute->function;
 }
 

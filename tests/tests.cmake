@@ -38,7 +38,7 @@ endforeach()
 # Delay imports that fail as on a player's system without the library (a DLL that exists
 # nowhere) or without the function (kernel32 has no HtmlHelpW), for the failure hook's test.
 set(missing ${CMAKE_BINARY_DIR}/delay_imports/missing)
-file(WRITE ${missing}_library.def "LIBRARY tessaron_absent.dll\nEXPORTS\nAbsentLibraryChooseColorW == ChooseColorW\n")
+file(WRITE ${missing}_library.def "LIBRARY tessaron_absent.dll\nEXPORTS\nAbsentLibraryChooseColorW == ChooseColorW\nAbsentLibraryDirectInput8Create == DirectInput8Create\n")
 file(WRITE ${missing}_function.def "LIBRARY kernel32.dll\nEXPORTS\nMissingFunctionHtmlHelpW == HtmlHelpW\n")
 tessaron_delay_import_library(${missing}_library.def tessaron_absent.dll ${missing}_library.a)
 tessaron_delay_import_library(${missing}_function.def kernel32.dll ${missing}_function.a)

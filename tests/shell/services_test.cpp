@@ -7,6 +7,7 @@
 #include "shell/text_copy.h"
 
 #include <commdlg.h>
+#include <dinput.h>
 #include <gtest/gtest.h>
 #include <htmlhelp.h>
 
@@ -259,6 +260,7 @@ TEST(ComInitialization, UndoesOnlyWhatSucceeded)
 // Delay imports of this test program alone (tests/tests.cmake): ChooseColorW from a library that
 // exists nowhere, HtmlHelpW from kernel32, which has no such function.
 extern "C" BOOL WINAPI AbsentLibraryChooseColorW(LPCHOOSECOLORW);
+extern "C" HRESULT WINAPI AbsentLibraryDirectInput8Create(HINSTANCE, DWORD, REFIID, LPVOID*, LPUNKNOWN);
 extern "C" HWND WINAPI MissingFunctionHtmlHelpW(HWND, LPCWSTR, UINT, DWORD_PTR);
 
 TEST(DelayLoadFailure, AMissingLibraryOrFunctionIsReportedAndTheCallFailsInsteadOfRaising)
@@ -272,8 +274,15 @@ TEST(DelayLoadFailure, AMissingLibraryOrFunctionIsReportedAndTheCallFailsInstead
     EXPECT_FALSE(AbsentLibraryChooseColorW(&colour)) << "as if the player cancelled";
     EXPECT_FALSE(AbsentLibraryChooseColorW(&colour));
     EXPECT_EQ(MissingFunctionHtmlHelpW(nullptr, L"tessaron.CHM", HH_DISPLAY_TOPIC, 0), nullptr);
-    ASSERT_EQ(messages.size(), 2u) << "once per function";
+    // Without DirectInput the game goes on with no input devices, and says what is lost.
+    void* directInput = &colour;
+    EXPECT_TRUE(FAILED(AbsentLibraryDirectInput8Create(GetModuleHandleW(nullptr), DIRECTINPUT_VERSION,
+                                                       IID_IDirectInput8A, &directInput, nullptr)));
+    EXPECT_EQ(directInput, nullptr);
+    ASSERT_EQ(messages.size(), 3u) << "once per function";
     EXPECT_NE(messages[0].find(L"библиотеку tessaron_absent.dll"), std::wstring::npos) << messages[0];
+    EXPECT_NE(messages[0].find(L"Эта команда недоступна"), std::wstring::npos) << messages[0];
     EXPECT_NE(messages[1].find(L"kernel32.dll нет функции HtmlHelpW"), std::wstring::npos) << messages[1];
+    EXPECT_NE(messages[2].find(L"мышью"), std::wstring::npos) << messages[2];
     delay_load_testing::Capture(nullptr);
 }
