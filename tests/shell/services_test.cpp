@@ -257,8 +257,8 @@ TEST(ComInitialization, UndoesOnlyWhatSucceeded)
     CoUninitialize();
 }
 
-// Delay imports of this test program alone (tests/tests.cmake): ChooseColorW from a library that
-// exists nowhere, HtmlHelpW from kernel32, which has no such function.
+// Delay imports of this test program alone (tests/tests.cmake): ChooseColorW and DirectInput8Create
+// from a library that exists nowhere, HtmlHelpW from kernel32, which has no such function.
 extern "C" BOOL WINAPI AbsentLibraryChooseColorW(LPCHOOSECOLORW);
 extern "C" HRESULT WINAPI AbsentLibraryDirectInput8Create(HINSTANCE, DWORD, REFIID, LPVOID*, LPUNKNOWN);
 extern "C" HWND WINAPI MissingFunctionHtmlHelpW(HWND, LPCWSTR, UINT, DWORD_PTR);
