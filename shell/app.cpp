@@ -66,11 +66,16 @@ bool CApp::OnIdle(long)
     if (IsIconic(MainWindow())) return false; // nothing to draw until a message comes
     CAppForm* game = CAppForm::Instance();
     if (!game || !game->active) return WaitWithNothingToDraw();
-    // The main window's first paint draws the first frame: from then on the splash only hides
-    // the cube, so it goes before the next frame rather than after it.
-    if (game->FrameShown()) CSplashWnd::CloseSplashIfOpen();
+    // Once the first frame is in the window the splash only hides the cube, so it goes before
+    // the next frame. A step that shows the cube ends there: the message loop puts the window on
+    // the screen at once, where the next frame may first wait a long while for the driver. The
+    // input devices come in a later step, when the cube can already be seen.
+    if (game->FrameShown()) {
+        if (CSplashWnd::CloseSplashIfOpen()) return true;
+        game->MakeInputDevicesOnce();
+    }
     const bool drawing = game->RenderStep();
-    CSplashWnd::CloseSplashIfOpen();
+    if (CSplashWnd::CloseSplashIfOpen()) return true;
     resourceReport.SampleWhenDue();
     return drawing || WaitWithNothingToDraw();
 }

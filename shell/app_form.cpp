@@ -200,7 +200,6 @@ bool CAppForm::RenderStep()
     // A full-screen device lost to another window (Alt+Tab, the lock screen) comes back as a window.
     if (!windowed && device && FAILED(device->TestCooperativeLevel())) ReturnToWindowed();
     RenderFrame(); // failures have been handled inside; the next idle call tries again
-    if (FrameShown()) MakeInputDevicesOnce();
     return !deviceLost;
 }
 

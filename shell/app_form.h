@@ -42,6 +42,8 @@ public:
     /// then one frame. The paint step shares them. False while the device is lost: there is
     /// nothing to draw until it is back, so the idle step may wait.
     bool RenderStep();
+    /// The keyboard and mouse devices, made at the first call.
+    void MakeInputDevicesOnce();
 
     // The 3D application's operations.
     HRESULT ApplyWindowMode() override;
@@ -77,7 +79,6 @@ private:
     void RegisterCommands();
     /// What a close keeps, written once: at the session's end or when the form goes.
     void SaveSettingsOnce();
-    void MakeInputDevicesOnce();
     void AskPlayerName();
     void OnPresets();
     void OnBackgroundPicture();

@@ -64,9 +64,11 @@ void CSplashWnd::ShowSplash(HWND parent)
     UpdateWindow(splash->hwnd);
 }
 
-void CSplashWnd::CloseSplashIfOpen()
+bool CSplashWnd::CloseSplashIfOpen()
 {
-    if (splashWnd) splashWnd->HideSplash();
+    if (!splashWnd) return false;
+    splashWnd->HideSplash();
+    return true;
 }
 
 CSplashWnd::~CSplashWnd()

@@ -13,8 +13,8 @@ public:
     /// Opens the splash over `parent` (the frame, which owns it) unless the show-splash flag
     /// is off or a splash is already open. The object deletes itself when its window goes.
     static void ShowSplash(HWND parent);
-    /// Calls HideSplash when a splash is open.
-    static void CloseSplashIfOpen();
+    /// Calls HideSplash when a splash is open; whether one was.
+    static bool CloseSplashIfOpen();
     /// The show-splash flag (off until the start-up sets it from the command line).
     static void EnableSplash(bool enable) { showSplash = enable; }
     /// The open splash, or null.
