@@ -67,9 +67,9 @@ bool CApp::OnIdle(long)
     CAppForm* game = CAppForm::Instance();
     if (!game || !game->active) return WaitWithNothingToDraw();
     // Once the first frame is in the window the splash only hides the cube, so it goes before
-    // the next frame. A step that shows the cube ends there: the message loop puts the window on
-    // the screen at once, where the next frame may first wait a long while for the driver. The
-    // input devices come in a later step, when the cube can already be seen.
+    // the next frame. The step that takes it down ends there: the message loop puts the uncovered
+    // window on the screen at once, where the next frame may first wait a long while for the
+    // driver. The input devices come in a later step, when the cube can already be seen.
     if (game->FrameShown()) {
         if (CSplashWnd::CloseSplashIfOpen()) return true;
         game->MakeInputDevicesOnce();

@@ -1,8 +1,8 @@
 #pragma once
 // The libraries the game loads at their first call (the colour and file choosers, the help
 // viewer, the hand-off to the browser, DirectInput, the multimedia timer;
-// cmake/delay_imports.cmake): when
-// one of them, or a function in it, is missing on the player's system, the delay-load helper
+// cmake/delay_imports.cmake): when one of them, or a function in it, is missing on the player's
+// system, the delay-load helper
 // asks this hook instead of raising an exception in the middle of play (which ended the game
 // and lost its settings). The player is told once per function, in Russian like every message
 // of the game's own, and the call fails as the function itself fails: a chooser returns as
