@@ -385,9 +385,29 @@ class GameSession:
     def start(self, args=(), show=None):
         """show: "/max" or "/min" starts the game as a shortcut set to maximised or minimised does."""
         launcher = ["start", "/wait", show, "tessaron.exe"] if show else ["./tessaron.exe"]
-        self.process = subprocess.Popen(["wine", *launcher, *args], cwd=self.game_dir, env=self.env,
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+        # What Wine says about the start (a library it cannot load, an exception) goes to a file
+        # that a failure quotes, never to the runner's pipes.
+        with open(self.output_path(), "wb") as output:
+            self.process = subprocess.Popen(["wine", *launcher, *args], cwd=self.game_dir,
+                                            env=dict(self.env, WINEDEBUG="-all,err+all"),
+                                            stdin=subprocess.DEVNULL, stdout=output, stderr=output)
+
+    def output_path(self):
+        return os.path.join(self.prefix, "game-output.txt")
+
+    def how_it_ended(self):
+        """The ended game's exit code and the last lines Wine printed while it ran."""
+        code = self.process.poll()
+        try:
+            with open(self.output_path(), "rb") as output:
+                lines = [line for line in output.read().decode(errors="replace").splitlines()
+                         if not line.startswith("info:")][-12:]  # DXVK's report of the device
+        except OSError:
+            lines = []
+        said = ("; Wine said:\n  " + "\n  ".join(lines)) if lines else "; Wine printed nothing"
+        if code is not None and code < 0:
+            return "killed by signal %d%s" % (-code, said)
+        return "exit code %s (0x%08x)%s" % (code, (code or 0) & 0xFFFFFFFF, said)
 
     def find_window(self, name=TITLE, timeout=30):
         deadline = time.time() + timeout
@@ -397,7 +417,7 @@ class GameSession:
             if found:
                 return found[-1]
             if self.process and self.process.poll() is not None:
-                raise RuntimeError("the game ended before its window '%s' appeared" % name)
+                raise RuntimeError("the game ended before its window '%s' appeared: %s" % (name, self.how_it_ended()))
             time.sleep(0.1)
         shown = ", ".join("'%s' %s" % (title, geo) for _, title, geo in visible_windows())
         raise TimeoutError("no window named '%s' (shown: %s; running: %s)" % (name, shown or "none",
@@ -754,7 +774,7 @@ class Scenario:
             except Exception:
                 pass
             if self.session.process and self.session.process.poll() is not None:
-                print("the game had ended with exit code %s" % self.session.process.returncode)
+                print("the game had ended: %s" % self.session.how_it_ended())
             self.session.shutdown()
             print("FAILED in step '%s': %s" % (self.step_name, error))
             raise SystemExit(1)
@@ -783,7 +803,7 @@ class Scenario:
 
     def exit_game(self):
         code = self.session.close(self.window)
-        self.check(code == 0, "the game ended with exit code %s" % code)
+        self.check(code == 0, "the game ended badly: %s" % self.session.how_it_ended())
 
     def locate_view(self, picture):
         self.view = view_rect(picture, self.frame)

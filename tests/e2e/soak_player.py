@@ -80,7 +80,7 @@ class SoakPlayer:
         self.ensure_windowed()
         code = self.session.close(self.window, timeout=60)
         if code != 0:
-            raise SoakFailure("the game ended with exit code %s" % code)
+            raise SoakFailure("the game ended badly: %s" % self.session.how_it_ended())
         return self.session.settings()
 
     # ---- watching -----------------------------------------------------------------------------
@@ -103,7 +103,7 @@ class SoakPlayer:
 
     def check(self, what, full_screen=False):
         if self.session.process.poll() is not None:
-            raise SoakFailure("the game ended during '%s'" % what)
+            raise SoakFailure("the game ended during '%s': %s" % (what, self.session.how_it_ended()))
         extra = self.unexpected_windows(full_screen)
         if extra:
             names = ["%s %s" % (subprocess.run(["xdotool", "getwindowname", w], capture_output=True,
