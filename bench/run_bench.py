@@ -13,8 +13,9 @@ prefix, with the New-player dialog switched off), never the player's. Each figur
 Start-up: for every run the Wine server is stopped first (as when a player starts the game), then
 the trivial window program (tools/bench/trivial_window.cpp), the Direct3D floor
 (tools/bench/d3d_floor.cpp: the least program that makes a device like the game's and draws three
-quads whenever it is idle) and the game are launched in turn while bench/screen_watch.c takes a
-picture of the screen every --poll-ms. The trivial program's figure is the time to its first window
+quads whenever it is idle) and the game are launched in turn, in that order on odd runs and the
+other way round on even ones, while bench/screen_watch.c takes a picture of the screen every
+--poll-ms. The trivial program's figure is the time to its first window
 picture: Wine's own floor; the Direct3D floor's is the time to its first drawn frame: what any
 Direct3D 9 program pays here. The game's are the time to the first
 picture of the splash and to the first picture with at least three sticker colours inside the 3D
@@ -516,6 +517,14 @@ def target_screen_point(client_x, client_y, width, height):
 
 # ---- Report ------------------------------------------------------------------------------------
 
+def launch_order(run):
+    """The start-up launches of a run. Each launch follows a program that kept both cores busy
+    for seconds, and the first of a run follows the previous run's last: which program comes
+    first moves its figure by tenths of a second here, so the order turns round every run."""
+    order = ["trivial", "floor", "game"]
+    return order if run % 2 == 0 else order[::-1]
+
+
 def median(values):
     values = [v for v in values if not math.isnan(v)]
     return statistics.median(values) if values else math.nan
@@ -565,11 +574,19 @@ def main():
 
         floors, floor_memory, d3d_floors, d3d_memory, d3d_cpu = [], [], [], [], []
         firsts, splashes, cubes, memories, game_cpu = [], [], [], [], []
-        d3d_counted, cubes_counted = [], []
+        d3d_counted, cubes_counted, game_first = [], [], []
+        launches = {
+            "trivial": lambda: bench.startup_floor(bench.trivial, measure_cpu=False),
+            "floor": lambda: bench.startup_floor(bench.d3d_floor),
+            "game": lambda: bench.startup_game(probes),
+        }
         for run in range(args.runs):
-            floor, (trivial_pss, _), _, _ = bench.startup_floor(bench.trivial, measure_cpu=False)
-            d3d_first, (d3d_pss, d3d_names), d3d_load, d3d_count = bench.startup_floor(bench.d3d_floor)
-            first, splash, cube, (game_pss, names), game_load, cube_count = bench.startup_game(probes)
+            order = launch_order(run)
+            measured = {name: launches[name]() for name in order}
+            floor, (trivial_pss, _), _, _ = measured["trivial"]
+            d3d_first, (d3d_pss, d3d_names), d3d_load, d3d_count = measured["floor"]
+            first, splash, cube, (game_pss, names), game_load, cube_count = measured["game"]
+            game_first.append(order[0] == "game")
             d3d_counted.append(d3d_count)
             cubes_counted.append(cube_count)
             floors.append(floor)
@@ -582,11 +599,11 @@ def main():
             cubes.append(cube)
             memories.append(game_pss)
             game_cpu.append(game_load)
-            log("start-up run %d: trivial %.3f s, Direct3D floor %.3f s, game first seen %.3f s, splash %.3f s, "
+            log("start-up run %d (%s): trivial %.3f s, Direct3D floor %.3f s, game first seen %.3f s, splash %.3f s, "
                 "cube %.3f s; PSS game %.1f MiB over %s, Direct3D floor %.1f MiB over %s, trivial %.1f MiB; "
                 "idle CPU game %.0f %%, Direct3D floor %.0f %%; first frame by the programs' counters: "
                 "Direct3D floor %.3f s, game %.3f s"
-                % (run + 1, floor, d3d_first, first, splash, cube, game_pss, " ".join(names), d3d_pss,
+                % (run + 1, ", ".join(order), floor, d3d_first, first, splash, cube, game_pss, " ".join(names), d3d_pss,
                    " ".join(d3d_names), trivial_pss, game_load, d3d_load, d3d_count, cube_count))
 
         intervals, latencies, loads, soak = [], [], [], None
@@ -631,6 +648,11 @@ def main():
          median([c - f for c, f in zip(cubes_counted, d3d_counted)]), "s", len(cubes_counted),
          "(not a like moment: wined3d draws the floor's Present later)"),
     ]
+    for first, label in ((False, "the Direct3D floor launched first"), (True, "the game launched first")):
+        pairs = [(c, f) for c, f, g in zip(cubes, d3d_floors, game_first) if g == first]
+        if pairs:
+            rows.append(("game: 3D cube minus the Direct3D floor's first frame, %s" % label,
+                         median([c - f for c, f in pairs]), "s", len(pairs), "(for information)"))
     if not args.quick:
         rows += [
             ("frame time, median (700 x 626, idle)", median(intervals), "ms", "%d frames" % len(intervals),
