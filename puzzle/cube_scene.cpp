@@ -31,24 +31,12 @@ CubeScene::~CubeScene() { DestroyDeviceObjects(); }
 
 void CubeScene::ReadModelsAhead()
 {
-    ReadPickModelAhead();
     sceneReadAhead = std::make_unique<SceneModel>();
     ReadSceneModelFromDataFile(kModelName, *sceneReadAhead);
 }
 
-void CubeScene::ReadPickModelAhead()
-{
-    auto model = std::make_unique<XMeshData>();
-    if (SUCCEEDED(CSceneMesh::ReadModelFile(kModelName, *model))) pickModelReadAhead = std::move(model);
-}
-
 void CubeScene::LoadScene(IDirect3DDevice9* device)
 {
-    // Without a pick mesh only the targets are tested. A model that could not be read ahead is
-    // read now, with the same result. The pick mesh is never drawn, so its textures are not read.
-    if (!pickModelReadAhead) ReadPickModelAhead();
-    if (pickModelReadAhead) pickMesh->CreateUntexturedFromModel(device, *pickModelReadAhead);
-    pickModelReadAhead.reset();
     camera.AttachDevice(device);
     // A failed load leaves an empty scene, drawn as such.
     if (sceneReadAhead) sceneRoot->Create(device, *sceneReadAhead);
@@ -57,6 +45,15 @@ void CubeScene::LoadScene(IDirect3DDevice9* device)
     sceneReadAhead.reset();
     if (cube.BindPieces(*sceneRoot) && keptArrangement) cube.ApplyArrangement(*keptArrangement);
     keptArrangement.reset();
+}
+
+// Without a pick mesh only the targets are tested. The pick mesh is never drawn, so its
+// textures are not read.
+void CubeScene::MakePickMesh(IDirect3DDevice9* device)
+{
+    if (pickMesh->SystemMesh()) return;
+    XMeshData model;
+    if (SUCCEEDED(CSceneMesh::ReadModelFile(kModelName, model))) pickMesh->CreateUntexturedFromModel(device, model);
 }
 
 void CubeScene::BuildTurnTargets(IDirect3DDevice9* device)

@@ -27,15 +27,17 @@ public:
     CubeScene(const CubeScene&) = delete;
     CubeScene& operator=(const CubeScene&) = delete;
 
-    /// Reads the loose model and the scene's model with its textures ahead, while the device is
-    /// still being made (the start waits for the graphics driver then); the next LoadScene makes
-    /// the pick mesh and the scene from them instead of reading the files.
+    /// Reads the scene's model with its textures ahead, while the device is still being made
+    /// (the start waits for the graphics driver then); the next LoadScene makes the scene from
+    /// it instead of reading the data file.
     void ReadModelsAhead();
-    /// Loads the pick mesh and the scene and binds the 81 pieces. A first load shows the cube
-    /// solved; a load after the device was re-created gives the pieces back their arrangement,
-    /// so the cube stays in step with the move history.
-    /// Failures are not reported: the scene then draws what it has and picking uses what exists.
+    /// Loads the scene and binds the 81 pieces. A first load shows the cube solved; a load after
+    /// the device was re-created gives the pieces back their arrangement, so the cube stays in
+    /// step with the move history. A failure is not reported: the scene then draws what it has.
     void LoadScene(IDirect3DDevice9* device);
+    /// Makes the pick mesh from the loose model unless it exists; only picking needs it, so the
+    /// start makes it after the first frame. Without it picking tests the targets alone.
+    void MakePickMesh(IDirect3DDevice9* device);
     /// The 72 turn targets (a failure leaves no target to pick).
     void BuildTurnTargets(IDirect3DDevice9* device);
     /// Material, texture stage, sampler, render states, camera and lights after every reset.
@@ -55,18 +57,15 @@ public:
               int& code) const;
 
     CSceneFile& SceneRoot() { return *sceneRoot; }
-    CSceneMesh& PickMesh() { return *pickMesh; }
+    const CSceneMesh& PickMesh() const { return *pickMesh; }
     CSceneCamera& Camera() { return camera; }
 
 private:
-    void ReadPickModelAhead();
-
     CubeModel& cube;
     std::unique_ptr<CSceneFile> sceneRoot;
     std::unique_ptr<CSceneMesh> pickMesh;
     CSceneCamera camera;
     CTurnTargets targets;
     std::optional<CubeModel::Arrangement> keptArrangement; ///< across a device re-creation
-    std::unique_ptr<XMeshData> pickModelReadAhead;         ///< for the next LoadScene only
     std::unique_ptr<SceneModel> sceneReadAhead;            ///< for the next LoadScene only
 };

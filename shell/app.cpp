@@ -69,13 +69,13 @@ bool CApp::OnIdle(long)
     // Once the first frame is in the window the splash only hides the cube, so it goes before
     // the next frame. The step that takes it down ends there: the message loop puts the uncovered
     // window on the screen at once, where the next frame may first wait a long while for the
-    // driver. The input devices come in a later step, when the cube can already be seen.
-    if (game->FrameShown()) {
-        if (CSplashWnd::CloseSplashIfOpen()) return true;
-        game->MakeInputDevicesOnce();
-    }
+    // driver.
+    if (game->FrameShown() && CSplashWnd::CloseSplashIfOpen()) return true;
     const bool drawing = game->RenderStep();
     if (CSplashWnd::CloseSplashIfOpen()) return true;
+    // What only turning needs comes after a frame drawn without the splash, so that it never
+    // holds back the window's repaint where the splash was.
+    if (game->FrameShown()) game->PrepareTurningOnce();
     resourceReport.SampleWhenDue();
     return drawing || WaitWithNothingToDraw();
 }

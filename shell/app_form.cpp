@@ -280,13 +280,15 @@ HRESULT CAppForm::InitScene()
     return S_OK;
 }
 
-// Made once the first frame is on the screen, so DirectInput's libraries load after the cube
-// shows rather than before it; there is nothing to turn until then. They are bound to the
-// window that has the keyboard. Without them the cube cannot be turned, but shows.
-void CAppForm::MakeInputDevicesOnce()
+// Made once the cube is on the screen, so that reading the loose model and loading DirectInput's
+// libraries come after the cube shows rather than before it; there is nothing to turn until then. The pick mesh comes first: the devices' first poll may pick a press made
+// before they existed. The input devices are bound to the window that has the keyboard; without
+// them the cube cannot be turned, but shows.
+void CAppForm::PrepareTurningOnce()
 {
-    if (inputDevicesMade) return;
-    inputDevicesMade = true;
+    if (turningPrepared) return;
+    turningPrepared = true;
+    if (device) scene.MakePickMesh(device.Get());
     CreateInputDevices(input, windowed ? topLevelWindow : fullscreenWindow);
 }
 
@@ -295,6 +297,7 @@ HRESULT CAppForm::OnDeviceCreated()
     const HRESULT fontResult = font.OnDeviceCreated(device.Get());
     if (FAILED(fontResult)) return fontResult;
     scene.LoadScene(device.Get());
+    if (turningPrepared) scene.MakePickMesh(device.Get()); // a device made anew picks at once
     background.OnDeviceCreated(device.Get(), settings.PathPicture.c_str());
     scene.BuildTurnTargets(device.Get());
     return S_OK;

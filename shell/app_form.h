@@ -42,8 +42,10 @@ public:
     /// then one frame. The paint step shares them. False while the device is lost: there is
     /// nothing to draw until it is back, so the idle step may wait.
     bool RenderStep();
-    /// The keyboard and mouse devices, made at the first call.
-    void MakeInputDevicesOnce();
+    /// What only turning needs (the pick mesh, the keyboard and mouse devices), made at the
+    /// first call.
+    void PrepareTurningOnce();
+    const CubeScene& Scene() const { return scene; }
 
     // The 3D application's operations.
     HRESULT ApplyWindowMode() override;
@@ -105,7 +107,7 @@ private:
     CTextFont font;
     CBackground background;
     InputDevices input;
-    bool inputDevicesMade = false; ///< tried once, after the first frame
+    bool turningPrepared = false; ///< tried once, after the first frame
     CComInitialization com;
     BYTE InputState[256] = {};
 

@@ -208,14 +208,11 @@ private:
     DWORD start = 0;
 };
 
-/// The game on a device stand-in, its idle steps counted through three states: running, paused
-/// (a menu or a resize holds it) and with the device lost; then it closes.
-class IdleWaitingGameApp : public CApp {
+/// The game as it starts, with settings of the test's own, on a device stand-in over the real
+/// device.
+class StandInGameApp : public CApp {
 public:
-    enum Phase { Running, Paused, DeviceLost, Phases };
-    static constexpr int kStepsPerPhase = 4;
-
-    explicit IdleWaitingGameApp(const RegistrySandbox& key) : key(key)
+    explicit StandInGameApp(const RegistrySandbox& key) : key(key)
     {
         *system.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION); // takes over its one reference
         d3d.real = system.Get();
@@ -224,9 +221,6 @@ public:
 
     FakeDirect3D d3d = FakeDirect3D::SingleHalAdapter();
     FakeDevice hal;
-    int waits[Phases] = {};
-    int framesShown[Phases] = {};
-    int stops = 0; ///< idle steps that left the loop waiting for a message
 
 protected:
     std::unique_ptr<CAppForm> CreateForm() override
@@ -237,6 +231,25 @@ protected:
         return std::make_unique<CAppForm>(sources);
     }
 
+private:
+    const RegistrySandbox& key;
+    Microsoft::WRL::ComPtr<IDirect3D9> system;
+};
+
+/// The game's idle steps counted through three states: running, paused (a menu or a resize holds
+/// it) and with the device lost; then it closes.
+class IdleWaitingGameApp : public StandInGameApp {
+public:
+    enum Phase { Running, Paused, DeviceLost, Phases };
+    static constexpr int kStepsPerPhase = 4;
+
+    using StandInGameApp::StandInGameApp;
+
+    int waits[Phases] = {};
+    int framesShown[Phases] = {};
+    int stops = 0; ///< idle steps that left the loop waiting for a message
+
+protected:
     bool OnIdle(long idleCount) override
     {
         if (steps % kStepsPerPhase == 0) EnterPhase(steps / kStepsPerPhase);
@@ -271,10 +284,40 @@ private:
         }
     }
 
-    const RegistrySandbox& key;
-    Microsoft::WRL::ComPtr<IDirect3D9> system;
     int steps = 0;
     int phase = Running;
+};
+
+/// The game through its first idle steps and then on a device made anew; it notes each time
+/// whether a click would be tested against the cube's body, then closes.
+class PickingGameApp : public StandInGameApp {
+public:
+    static constexpr int kSteps = 3; ///< the splash's step, the one after it, one more
+
+    using StandInGameApp::StandInGameApp;
+
+    bool frameAtFirstStep = false, bodyAtFirstFrame = false, bodyAfterSteps = false, bodyOnNewDevice = false;
+
+protected:
+    bool OnIdle(long idleCount) override
+    {
+        CAppForm& game = *CAppForm::Instance();
+        if (steps == 0) {
+            frameAtFirstStep = game.FrameShown();
+            bodyAtFirstFrame = HasBody(game);
+        }
+        if (steps++ < kSteps) return CApp::OnIdle(idleCount);
+        bodyAfterSteps = HasBody(game);
+        game.RecreateDevice(); // as a changed adapter or a device that cannot be reset needs
+        bodyOnNewDevice = HasBody(game);
+        PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+        return false;
+    }
+
+private:
+    static bool HasBody(const CAppForm& game) { return game.Scene().PickMesh().SystemMesh() != nullptr; }
+
+    int steps = 0;
 };
 
 /// The game as it starts, with settings of the test's own; it notes whether its window shows at
@@ -428,6 +471,19 @@ TEST_F(ApplicationTest, IdleStepsDrawWithoutWaitingAndWaitOnlyWithNothingToDraw)
     EXPECT_EQ(app.waits[Phase::DeviceLost], kSteps) << "a game with its device lost spins a core";
     EXPECT_EQ(app.framesShown[Phase::Paused] + app.framesShown[Phase::DeviceLost], 0);
     EXPECT_EQ(app.stops, 0) << "a device back or a pause ended would show nothing until a message";
+}
+
+// Without the body a click between the stickers facing the player turns a layer on the far side.
+TEST_F(ApplicationTest, ClicksAreTestedAgainstTheCubesBodyOnceTheCubeShowsAndOnEveryNewDevice)
+{
+    RegistrySandbox key("Picking");
+    key.PutDword("ShowNameDlg", 0);
+    PickingGameApp app(key);
+    EXPECT_EQ(app.Run(), 0);
+    ASSERT_TRUE(app.frameAtFirstStep) << "the start drew no frame";
+    EXPECT_FALSE(app.bodyAtFirstFrame) << "the loose model was read before the first cube was shown";
+    EXPECT_TRUE(app.bodyAfterSteps) << "the running game picks through the cube's body";
+    EXPECT_TRUE(app.bodyOnNewDevice) << "a device made anew picks through the cube's body";
 }
 
 TEST_F(ApplicationTest, FatalErrorInTheRunningGameClosesItAsANormalCloseDoes)
