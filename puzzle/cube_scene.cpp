@@ -29,7 +29,7 @@ CubeScene::CubeScene(CubeModel& cube)
 
 CubeScene::~CubeScene() { DestroyDeviceObjects(); }
 
-void CubeScene::ReadModelsAhead()
+void CubeScene::ReadSceneModelAhead()
 {
     sceneReadAhead = std::make_unique<SceneModel>();
     ReadSceneModelFromDataFile(kModelName, *sceneReadAhead);

@@ -30,7 +30,7 @@ public:
     /// Reads the scene's model with its textures ahead, while the device is still being made
     /// (the start waits for the graphics driver then); the next LoadScene makes the scene from
     /// it instead of reading the data file.
-    void ReadModelsAhead();
+    void ReadSceneModelAhead();
     /// Loads the scene and binds the 81 pieces. A first load shows the cube solved; a load after
     /// the device was re-created gives the pieces back their arrangement, so the cube stays in
     /// step with the move history. A failure is not reported: the scene then draws what it has.

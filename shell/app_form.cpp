@@ -117,7 +117,7 @@ void CAppForm::OnInitialUpdate()
     focusWindow = fullscreenWindow;
     // What needs no Direct3D is made while the graphics driver loads on its worker.
     InitScene();
-    scene.ReadModelsAhead();
+    scene.ReadSceneModelAhead();
     // A failure has been shown; the application sees !active.
     if (direct3dSource)
         CreateWithDirect3D(direct3dSource);
