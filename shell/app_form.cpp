@@ -281,9 +281,10 @@ HRESULT CAppForm::InitScene()
 }
 
 // Made once the cube is on the screen, so that reading the loose model and loading DirectInput's
-// libraries come after the cube shows rather than before it; there is nothing to turn until then. The pick mesh comes first: the devices' first poll may pick a press made
-// before they existed. The input devices are bound to the window that has the keyboard; without
-// them the cube cannot be turned, but shows.
+// libraries come after the cube shows rather than before it; there is nothing to turn until
+// then. The pick mesh comes first: the devices' first poll may pick a press made before they
+// existed. The input devices are bound to the window that has the keyboard; without them the
+// cube cannot be turned, but shows.
 void CAppForm::PrepareTurningOnce()
 {
     if (turningPrepared) return;

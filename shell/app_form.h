@@ -107,7 +107,7 @@ private:
     CTextFont font;
     CBackground background;
     InputDevices input;
-    bool turningPrepared = false; ///< tried once, after the first frame
+    bool turningPrepared = false; ///< tried once, after a frame drawn without the splash
     CComInitialization com;
     BYTE InputState[256] = {};
 
