@@ -82,13 +82,13 @@ class Bench:
         self.prepare_prefix()
 
     def build_watcher(self):
-        if not os.path.exists("/usr/include/X11/Xlib.h"):
-            log("installing libx11-dev for the screen watcher")
-            subprocess.run(["apt-get", "install", "-y", "-qq", "--no-install-recommends", "libx11-dev"],
+        if not all(os.path.exists(h) for h in ("/usr/include/X11/Xlib.h", "/usr/include/X11/extensions/XShm.h")):
+            log("installing libx11-dev and libxext-dev for the screen watcher")
+            subprocess.run(["apt-get", "install", "-y", "-qq", "--no-install-recommends", "libx11-dev", "libxext-dev"],
                            check=True, stdout=subprocess.DEVNULL)
         source = os.path.join(ROOT, "bench", "screen_watch.c")
         if not os.path.exists(self.watch) or os.path.getmtime(self.watch) < os.path.getmtime(source):
-            subprocess.run(["cc", "-O2", "-Wall", "-o", self.watch, source, "-lX11", "-lm"], check=True)
+            subprocess.run(["cc", "-O2", "-Wall", "-o", self.watch, source, "-lXext", "-lX11", "-lm"], check=True)
 
     def start_display(self):
         read_end, write_end = os.pipe()
